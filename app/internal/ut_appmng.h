@@ -1,0 +1,37 @@
+// Output and switch helpers shared by the exerciser's request and view sources.
+#ifndef FPSS_INTERNAL_UT_APPMNG_H
+#define FPSS_INTERNAL_UT_APPMNG_H
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "internal/relaxed.h"
+#include "ss_fp_debug.h"
+
+namespace fpss::ut {
+
+// Prints and flushes: the exerciser's lines reach a field engineer's console
+// at once, even when the process dies right after.
+inline int say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
+inline int say(const char *fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    std::vprintf(fmt, ap);
+    va_end(ap);
+    return std::fflush(stdout);
+}
+
+// The exerciser's extra output is on while the application manager's debug
+// byte is non-zero.
+inline bool debug_on() { return load_relaxed(g_ss_fp_appmng_debug) != 0; }
+
+}  // namespace fpss::ut
+
+// Debug trace line "\n     {appmng} <function>[<line>] PRINT:<text>".
+#define UT_APPMNG_TRACE(func, fmt, ...)                                                         \
+    do {                                                                                        \
+        if (::fpss::ut::debug_on())                                                             \
+            ::fpss::ut::say("\n     {appmng} %s[%d] PRINT:" fmt, (func), __LINE__, ##__VA_ARGS__); \
+    } while (0)
+
+#endif  // FPSS_INTERNAL_UT_APPMNG_H
