@@ -54,10 +54,10 @@ void print_init_trace(const Site &site) {
     std::fflush(stdout);
 }
 
-void zlog_hand_over(const Site &site, const char *text) {
+int zlog_hand_over(const Site &site, const char *text) {
     void *category = load_relaxed(g_policy_error_zlog_category);
-    if (category == nullptr) return;
-    qxdf_zlog(category, site.file, std::strlen(site.file), site.func, std::strlen(site.func), site.line,
+    if (category == nullptr) return 0;
+    return qxdf_zlog(category, site.file, std::strlen(site.file), site.func, std::strlen(site.func), site.line,
               kZlogErrorLevel, "%s", text);
 }
 

@@ -38,7 +38,8 @@ void print_error_line(const Site &site, const char *fmt, ...) __attribute__((for
 void print_notice_line(const Site &site, const char *fmt, ...) __attribute__((format(printf, 2, 3)));
 void print_assert(const Site &site, const char *expr);
 void print_init_trace(const Site &site);
-void zlog_hand_over(const Site &site, const char *text);
+// Returns the platform log's result, or 0 when no category is set.
+int zlog_hand_over(const Site &site, const char *text);
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-security"
@@ -46,16 +47,16 @@ void zlog_hand_over(const Site &site, const char *text);
 
 // Error report: the standard-output leg when SS_FP_DBG_FLAG_ERROR is on, then
 // the platform-log leg when the level is non-zero. The platform formatter is a
-// plain variadic call, so the message arguments reach it unchanged.
+// plain variadic call, so the message arguments reach it unchanged. Returns the
+// platform log's result, or 0 when the report was not handed to it.
 template <class... Args>
-void report_error(const Site &site, const char *fmt, Args... args) {
+int report_error(const Site &site, const char *fmt, Args... args) {
     if (load_relaxed(fp_debug_sw) & SS_FP_DBG_FLAG_ERROR) print_error_line(site, fmt, args...);
-    if (load_relaxed(g_policy_error_zlog_level) != 0) {
-        char buf[kZlogBufferSize];
-        std::memset(buf, 0, sizeof buf);
-        at_snprintf(buf, sizeof buf, fmt, args...);
-        zlog_hand_over(site, buf);
-    }
+    if (load_relaxed(g_policy_error_zlog_level) == 0) return 0;
+    char buf[kZlogBufferSize];
+    std::memset(buf, 0, sizeof buf);
+    at_snprintf(buf, sizeof buf, fmt, args...);
+    return zlog_hand_over(site, buf);
 }
 
 template <class... Args>
