@@ -19,7 +19,8 @@ SS_FP_API uint8_t g_ss_fp_appmng_grp_debug = 0;
 namespace fpss {
 namespace {
 
-// The value read back for each switch at start-up (1 on, 0 off).
+// The value read back for each switch at start-up (1 on, 0 off). Kept for
+// inspection in a debugger; a read-back that runs twice at once is harmless.
 uint8_t g_sw_readback[SS_FP_DBG_SW_COUNT];
 
 void print_line(const char *text) {
@@ -44,8 +45,10 @@ void init_sw() {
     path[sizeof path - 1] = '\0';
     for (int i = 0; i < SS_FP_DBG_SW_COUNT; ++i) {
         const char *key = lib_fp_dbg_sw_str[i];
-        ss_fp_debug_file_get(path, &g_sw_readback[i], key, static_cast<int>(std::strlen(key)));
-        if (g_sw_readback[i] == 1) {
+        uint8_t on = 0;
+        ss_fp_debug_file_get(path, &on, key, static_cast<int>(std::strlen(key)));
+        store_relaxed(g_sw_readback[i], on);
+        if (on == 1) {
             __atomic_fetch_or(&fp_debug_sw, lib_fp_dbg_flag[i], __ATOMIC_RELAXED);
             print_line(lib_fp_dbg_name[i]);
         }
