@@ -36,7 +36,7 @@ check-asan: deps
 
 check-tsan: deps
 	cmake -S . -B build/tsan $(CMAKE_COMMON) -DFPSS_SANITIZE=thread
-	cmake --build build/tsan -j $(JOBS)
+	cmake --build build/tsan -j $(JOBS) --target fpss_stress
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -L stress -j $(JOBS)
 
 check-fuzz: deps
