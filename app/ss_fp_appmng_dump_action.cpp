@@ -175,7 +175,10 @@ void print_port_mask(const Entry &e, const void *v) {
 }
 
 int dump_action(uint32_t flag, const void *value) {
-    if (flag > SS_FP_ACTION_MAX) return say("\r\nunkonwn action flag:%d", static_cast<int>(flag)), 0;
+    if (flag > SS_FP_ACTION_MAX) {
+        say("\r\nunkonwn action flag:%d", static_cast<int>(flag));
+        return 0;
+    }
     const Entry &e = kActions[flag];
     const bool reads = e.kind != Kind::Nothing && e.kind != Kind::NoValue;
     if (reads && value == nullptr) {

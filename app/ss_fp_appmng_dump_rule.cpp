@@ -81,6 +81,9 @@ struct Row {
     Flags flags;
 };
 
+// Flags above SS_FP_RULE_MAX, and those without a decoder.
+constexpr char kNotSupported[] = "\r\nNOT SUPPORT NOW, FLAG:%d";
+
 constexpr Row kRows[] = {
     {Kind::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_COS, SS_FP_RULE_COS_IN, SS_FP_RULE_PRIO_IN, SS_FP_RULE_IPV4_PREC, SS_FP_RULE_IPV4_TOS,
@@ -187,7 +190,7 @@ constexpr Row kRows[] = {
     {Kind::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULEDST_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_DSTVXLAN_GPORT}},
     {Kind::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_IPV6_NEXTHDR_TYPE\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_IPV6_NEXT_HDR_TYPE}},
-    {Kind::NotSupported, Shape::None, kNone, "\r\nNOT SUPPORT NOW, FLAG:%d", 0,
+    {Kind::NotSupported, Shape::None, kNone, kNotSupported, 0,
      {SS_FP_RULE_IP_HAS_OPTIONS, SS_FP_RULE_IP6_EXIST, SS_FP_RULE_UDF9, SS_FP_RULE_UDF10, SS_FP_RULE_UDF11,
       SS_FP_RULE_UDF12, SS_FP_RULE_UDF13, SS_FP_RULE_UDF14, SS_FP_RULE_UDF15, SS_FP_RULE_UDF16,
       SS_FP_RULE_UDF17, SS_FP_RULE_UDF18, SS_FP_RULE_UDF19, SS_FP_RULE_UDF20}},
@@ -376,10 +379,12 @@ void dump_ipv6(const uint8_t *v) {
 }
 
 int dump_rule(uint32_t flag, const void *value) {
-    if (flag >= kFlagCount) return say("\r\nNOT SUPPORT NOW, FLAG:%d", static_cast<int>(flag)), 0;
-    const Row &row = kRows[kIndex.row[flag]];
-    if (row.kind == Kind::NotSupported) return say(row.fmt, static_cast<int>(flag)), 0;
-    if (row.shape != Shape::None && value == nullptr) {
+    const Row *row = flag < kFlagCount ? &kRows[kIndex.row[flag]] : nullptr;
+    if (row == nullptr || row->kind == Kind::NotSupported) {
+        say(kNotSupported, static_cast<int>(flag));
+        return 0;
+    }
+    if (row->shape != Shape::None && value == nullptr) {
         say_null("ss_fp_appmng_dump_rule", __LINE__);
         return -1;
     }
@@ -388,30 +393,30 @@ int dump_rule(uint32_t flag, const void *value) {
     // One line is printed under one lock of the stream, so that lines of
     // dumps on other threads cannot land inside it.
     flockfile(stdout);
-    switch (row.kind) {
+    switch (row->kind) {
         case Kind::Named:
             std::printf("\r\n%s", name);
-            print_fields(row.fmt, row.args, read_fields(row.shape, value), 0);
+            print_fields(row->fmt, row->args, read_fields(row->shape, value), 0);
             break;
         case Kind::Whole:
-            print_fields(row.fmt, row.args, read_fields(row.shape, value), flag - row.label_base);
+            print_fields(row->fmt, row->args, read_fields(row->shape, value), flag - row->label_base);
             break;
         case Kind::TrueFalse:
             std::printf("\r\n%s", name);
-            print_text(row.fmt, load_u8(value, 0) != 0 ? "true" : "false");
+            print_text(row->fmt, load_u8(value, 0) != 0 ? "true" : "false");
             break;
         case Kind::Address:
-            std::printf("\r\n%s%s", name, row.fmt);
+            std::printf("\r\n%s%s", name, row->fmt);
             break;
         case Kind::NotSupported:
             break;
     }
     funlockfile(stdout);
     std::fflush(stdout);
-    if (row.kind == Kind::Address) {
-        if (row.shape == Shape::Mac) dump_mac(bytes);
-        if (row.shape == Shape::Ipv4) dump_ipv4(bytes);
-        if (row.shape == Shape::Ipv6) dump_ipv6(bytes);
+    if (row->kind == Kind::Address) {
+        if (row->shape == Shape::Mac) dump_mac(bytes);
+        if (row->shape == Shape::Ipv4) dump_ipv4(bytes);
+        if (row->shape == Shape::Ipv6) dump_ipv6(bytes);
     }
     return 0;
 }
