@@ -20,15 +20,19 @@ fp_pub_hdl_t *handle_of(int mod) {
     return fp_pub_hdl[mod];
 }
 
+// Dumps or resets one registry (capture or counter: the same operation slots).
+template <class Registry>
+void registry_op(Registry *reg, const char *mod_name, const char *grp, int op) {
+    if (op == UT_LIBSS_FP_OP_DUMP && reg->dump != nullptr) {
+        reg->dump(reg, group_selector(grp), mod_name);
+    } else if (op == UT_LIBSS_FP_OP_RESET && reg->reset != nullptr) {
+        reg->reset(reg, group_selector(grp));
+    }
+}
+
 void cap_grp_op(int mod, const char *grp, int op) {
     fp_pub_hdl_t *h = handle_of(mod);
-    if (h == nullptr) return;
-    libss_fp_cap_hdl_t *cap = &h->cap_hdl;
-    if (op == UT_LIBSS_FP_OP_DUMP && cap->dump != nullptr) {
-        cap->dump(cap, group_selector(grp), h->mod_name);
-    } else if (op == UT_LIBSS_FP_OP_RESET && cap->reset != nullptr) {
-        cap->reset(cap, group_selector(grp));
-    }
+    if (h != nullptr) registry_op(&h->cap_hdl, h->mod_name, grp, op);
 }
 
 // Runs 'step' for 'mod', or for modules 1 to 10 when 'mod' is 0.
@@ -59,13 +63,7 @@ void ut_libss_fp_cap_reset_all(void) { ut_libss_fp_cap_op(UT_LIBSS_FP_OP_RESET, 
 
 void ut_libss_fp_cnt_grp_op(int mod, const char *grp, int op) {
     fp_pub_hdl_t *h = handle_of(mod);
-    if (h == nullptr) return;
-    libss_fp_cnt_hdl_t *cnt = &h->cnt_hdl;
-    if (op == UT_LIBSS_FP_OP_DUMP && cnt->dump != nullptr) {
-        cnt->dump(cnt, group_selector(grp), h->mod_name);
-    } else if (op == UT_LIBSS_FP_OP_RESET && cnt->reset != nullptr) {
-        cnt->reset(cnt, group_selector(grp));
-    }
+    if (h != nullptr) registry_op(&h->cnt_hdl, h->mod_name, grp, op);
 }
 
 void ut_libss_fp_cnt_op(int op, int mod, const char *grp, uint8_t enable) {

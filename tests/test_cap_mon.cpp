@@ -13,29 +13,20 @@
 #include "fpss_test.h"
 #include "libss_fp_cap_mon.h"
 #include "registry_faults.h"
+#include "registry_fixture.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_report.h"
 
 using fpss_test::FaultInjector;
 using fpss_test::PlatformRecorder;
 using fpss_test::StdoutCapture;
+using fpss_test::Reports;
+using fpss_test::mask_time;
 
 namespace {
 
 constexpr const char *kTag = "app/libss_fp_cap_mon";
-const std::string kSep = "\n===================================================================\n";
 const std::string kHead = "\nFUNC_NAME                              TIMES     TIME[us]     AVERAGE_TIME[us]";
-
-// Registries stay reachable for the life of the process, as on a switch.
-std::vector<libss_fp_cap_hdl_t *> *g_regs = new std::vector<libss_fp_cap_hdl_t *>;
-int g_category;
-
-using Reports = std::vector<std::pair<std::string, std::string>>;
-
-// The clock figures of the time line, masked.
-std::string mask_time(const std::string &s) {
-    return std::regex_replace(s, std::regex(R"(op time: \d+\.\d{6}s)"), "op time: T");
-}
 
 std::string time_line(const char *mod) { return std::string(">>mod: [") + mod + "], op time: T\n\n"; }
 
@@ -51,56 +42,20 @@ int64_t now_us() {
     return int64_t(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
 }
 
-class CapTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fpss_test::reset_mem_stats();
-        FaultInjector::reset();
-        PlatformRecorder::reset();
-        fp_debug_sw = 0;
-        g_policy_error_zlog_level = 6;
-        g_policy_error_zlog_category = &g_category;
-        reg_ = fresh();
-    }
-    void TearDown() override {
-        FaultInjector::reset();
-        g_policy_error_zlog_category = nullptr;
-    }
+constexpr const char *kFile = "app/libss_fp_cap_mon.cpp";
 
-    static libss_fp_cap_hdl_t *fresh() {
-        auto *r = new libss_fp_cap_hdl_t{};
-        g_regs->push_back(r);
-        EXPECT_EQ(libss_fp_cap_init_hdl_func(r), 0);
-        return r;
-    }
-    static Reports reports() {
-        Reports r;
-        for (const auto &c : PlatformRecorder::zlog_calls()) {
-            EXPECT_EQ(c.file, "app/libss_fp_cap_mon.cpp");
-            EXPECT_EQ(c.level, 100);
-            r.emplace_back(c.func, c.text);
-        }
-        return r;
+class CapTest
+    : public fpss_test::RegistryTest<libss_fp_cap_hdl_t, libss_fp_cap_grp_t, libss_fp_cap_init_hdl_func, &kFile> {
+  protected:
+    std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_TCAM") {
+        return RegistryTest::dump(grp, expect_rc, mod);
     }
     libss_fp_cap_info_t *info(const char *grp, const char *name) {
-        char gk[64] = {}, ik[200] = {};
-        std::strncpy(gk, grp, 63);
-        std::strncpy(ik, name, 199);
-        auto *g = static_cast<libss_fp_cap_grp_t *>(libss_hash_find_item(reg_->grp_hash, gk));
-        return g ? static_cast<libss_fp_cap_info_t *>(libss_hash_find_item(g->cap_hash, ik)) : nullptr;
+        char key[200] = {};
+        std::strncpy(key, name, 199);
+        libss_fp_cap_grp_t *g = group(grp);
+        return g ? static_cast<libss_fp_cap_info_t *>(libss_hash_find_item(g->cap_hash, key)) : nullptr;
     }
-    libss_fp_cap_grp_t *group(const char *grp) {
-        char gk[64] = {};
-        std::strncpy(gk, grp, 63);
-        return static_cast<libss_fp_cap_grp_t *>(libss_hash_find_item(reg_->grp_hash, gk));
-    }
-    std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_TCAM") {
-        StdoutCapture out;
-        EXPECT_EQ(reg_->dump(reg_, grp, mod), expect_rc);
-        return mask_time(out.take());
-    }
-
-    libss_fp_cap_hdl_t *reg_ = nullptr;
 };
 
 TEST_F(CapTest, InitFillsTheSlotsAndRefusesNull) {
@@ -223,7 +178,7 @@ TEST_F(CapTest, DumpOfAGroupIsSortedWithAveragesAndTotal) {
     info("acl", "beta")->total_time = 1234567;
     info("acl", "a_function_name_longer_than_thirty_nine_chars")->times = 2;
     info("acl", "a_function_name_longer_than_thirty_nine_chars")->total_time = 8;
-    std::string expect = kSep + time_line("FP_MOD_TCAM") + "group: [acl]\n" + kHead + row("Zeta", 0, 0, 0) +
+    std::string expect = fpss_test::kDumpSeparator + time_line("FP_MOD_TCAM") + "group: [acl]\n" + kHead + row("Zeta", 0, 0, 0) +
                          row("a_function_name_longer_than_thirty_nine_chars", 2, 8, 4) + row("alp", 0, 0, 0) +
                          row("alpha", 3, 10, 3) + row("beta", 1, 1234567, 1234567) +
                          "\ntotal time[us] = 1234585\n\n";
@@ -239,11 +194,11 @@ TEST_F(CapTest, DumpOfAllGroupsAndOfUnknownOrOverlongGroups) {
     std::string all = dump(nullptr, 0, "FP_MOD_NACM");
     std::string one = "group: [one]\n" + kHead + row("x", 0, 0, 0) + "\ntotal time[us] = 0\n\n";
     std::string two = "group: [two]\n" + kHead + row("y", 0, 0, 0) + "\ntotal time[us] = 0\n\n";
-    std::string head = kSep + time_line("FP_MOD_NACM");
+    std::string head = fpss_test::kDumpSeparator + time_line("FP_MOD_NACM");
     EXPECT_TRUE(all == head + one + two || all == head + two + one) << all;
 
-    EXPECT_EQ(dump("three", 5), kSep + time_line("FP_MOD_TCAM"));
-    EXPECT_EQ(dump(std::string(64, 'g').c_str(), 6), kSep + time_line("FP_MOD_TCAM"));
+    EXPECT_EQ(dump("three", 5), fpss_test::kDumpSeparator + time_line("FP_MOD_TCAM"));
+    EXPECT_EQ(dump(std::string(64, 'g').c_str(), 6), fpss_test::kDumpSeparator + time_line("FP_MOD_TCAM"));
     EXPECT_EQ(reg_->reset(reg_, "three"), 5);
     EXPECT_EQ(reg_->reset(reg_, std::string(64, 'g').c_str()), 6);
     EXPECT_TRUE(reports().empty());
@@ -267,7 +222,7 @@ TEST_F(CapTest, ResetZeroesFiguresAndRestartsARunningInterval) {
     EXPECT_GE(busy->start_time, before);
     EXPECT_EQ(info("g", "idle")->total_time, 0);
     EXPECT_EQ(group("g")->total_time, 0u);
-    EXPECT_EQ(dump("g", 0), kSep + time_line("FP_MOD_TCAM") + "group: [g]\n" + kHead + row("busy", 0, 0, 0) +
+    EXPECT_EQ(dump("g", 0), fpss_test::kDumpSeparator + time_line("FP_MOD_TCAM") + "group: [g]\n" + kHead + row("busy", 0, 0, 0) +
                                 row("idle", 0, 0, 0) + "\ntotal time[us] = 0\n\n");
 
     // The stop after the reset adds only the time since the reset.
@@ -340,7 +295,7 @@ TEST_F(CapTest, AFailedDumpRowIsMissingButStillCounted) {
     std::string text = dump("g", 0);
     FaultInjector::reset();
     EXPECT_EQ(reports(), (Reports{{"libss_fp_cap_cp_to_dump_list", "mem malloc failed"}}));
-    std::string head = kSep + time_line("FP_MOD_TCAM") + "group: [g]\n" + kHead;
+    std::string head = fpss_test::kDumpSeparator + time_line("FP_MOD_TCAM") + "group: [g]\n" + kHead;
     std::string tail = "\ntotal time[us] = 12\n\n";
     EXPECT_TRUE(text == head + row("a", 0, 7, 0) + tail || text == head + row("b", 0, 5, 0) + tail) << text;
 }

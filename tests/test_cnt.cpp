@@ -13,29 +13,21 @@
 #include "fpss_test.h"
 #include "libss_fp_cnt.h"
 #include "registry_faults.h"
+#include "registry_fixture.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_report.h"
 
 using fpss_test::FaultInjector;
 using fpss_test::PlatformRecorder;
 using fpss_test::StdoutCapture;
+using fpss_test::Reports;
+using fpss_test::mask_time;
 
 namespace {
 
 constexpr const char *kTag = "app/libss_fp_cnt";
-const std::string kSep = "\n===================================================================\n";
 
-// Registries stay reachable for the life of the process, as on a switch.
-std::vector<libss_fp_cnt_hdl_t *> *g_regs = new std::vector<libss_fp_cnt_hdl_t *>;
-int g_category;
-
-using Reports = std::vector<std::pair<std::string, std::string>>;
-
-std::string mask_time(const std::string &s) {
-    return std::regex_replace(s, std::regex(R"(op time: \d+\.\d{6}s)"), "op time: T");
-}
-
-std::string head(const char *mod) { return kSep + ">>mod: [" + mod + "], op time: T\n\n"; }
+std::string head(const char *mod) { return fpss_test::kDumpSeparator + ">>mod: [" + mod + "], op time: T\n\n"; }
 
 std::string group_line(const char *name, unsigned long long total) {
     char buf[512];
@@ -49,40 +41,13 @@ std::string row(const char *name, unsigned long long cnt) {
     return buf;
 }
 
-class CntTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fpss_test::reset_mem_stats();
-        FaultInjector::reset();
-        PlatformRecorder::reset();
-        fp_debug_sw = 0;
-        g_policy_error_zlog_level = 6;
-        g_policy_error_zlog_category = &g_category;
-        reg_ = fresh();
-    }
-    void TearDown() override {
-        FaultInjector::reset();
-        g_policy_error_zlog_category = nullptr;
-    }
+constexpr const char *kFile = "app/libss_fp_cnt.cpp";
 
-    static libss_fp_cnt_hdl_t *fresh() {
-        auto *r = new libss_fp_cnt_hdl_t{};
-        g_regs->push_back(r);
-        EXPECT_EQ(libss_fp_cnt_init_hdl_func(r), 0);
-        return r;
-    }
-    static Reports reports() {
-        Reports r;
-        for (const auto &c : PlatformRecorder::zlog_calls()) {
-            EXPECT_EQ(c.file, "app/libss_fp_cnt.cpp");
-            r.emplace_back(c.func, c.text);
-        }
-        return r;
-    }
-    libss_fp_cnt_grp_t *group(const char *grp) {
-        char gk[64] = {};
-        std::strncpy(gk, grp, 63);
-        return static_cast<libss_fp_cnt_grp_t *>(libss_hash_find_item(reg_->grp_hash, gk));
+class CntTest
+    : public fpss_test::RegistryTest<libss_fp_cnt_hdl_t, libss_fp_cnt_grp_t, libss_fp_cnt_init_hdl_func, &kFile> {
+  protected:
+    std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_NACM") {
+        return RegistryTest::dump(grp, expect_rc, mod);
     }
     uint64_t cnt(const char *grp, const char *name) {
         char ik[200] = {};
@@ -92,13 +57,6 @@ class CntTest : public ::testing::Test {
         EXPECT_NE(i, nullptr) << name;
         return i ? i->cnt : 0;
     }
-    std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_NACM") {
-        StdoutCapture out;
-        EXPECT_EQ(reg_->dump(reg_, grp, mod), expect_rc);
-        return mask_time(out.take());
-    }
-
-    libss_fp_cnt_hdl_t *reg_ = nullptr;
 };
 
 TEST_F(CntTest, InitFillsTheSlotsAndRefusesNull) {
@@ -228,7 +186,9 @@ TEST_F(CntTest, EveryAllocationFailureOfAFirstCount) {
         EXPECT_EQ(rec->count, live + fpss_test::groups_after_fault(k) + failed_node_call);
         EXPECT_EQ(reg_->grp_num, fpss_test::groups_after_fault(k));
         // A failed count leaves the group total untouched.
-        if (k >= 9) EXPECT_EQ(group("acl")->total, 0u);
+        if (k >= 9) {
+            EXPECT_EQ(group("acl")->total, 0u);
+        }
 
         EXPECT_EQ(reg_->inc(reg_, "acl", "del"), 0);
         EXPECT_EQ(cnt("acl", "del"), 1u);

@@ -2,24 +2,16 @@
 #ifndef FPSS_INTERNAL_UT_APPMNG_H
 #define FPSS_INTERNAL_UT_APPMNG_H
 
-#include <cstdarg>
-#include <cstdio>
-
+#include "internal/dump_out.h"
 #include "internal/relaxed.h"
 #include "ss_fp_debug.h"
 
 namespace fpss::ut {
 
-// Prints and flushes: the exerciser's lines reach a field engineer's console
-// at once, even when the process dies right after.
-inline int say(const char *fmt, ...) __attribute__((format(printf, 1, 2)));
-inline int say(const char *fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    std::vprintf(fmt, ap);
-    va_end(ap);
-    return std::fflush(stdout);
-}
+// Every line is printed with fpss::say (print and flush): the exerciser's
+// lines reach a field engineer's console at once, even when the process dies
+// right after.
+using ::fpss::say;
 
 // The exerciser's extra output is on while the application manager's debug
 // byte is non-zero.

@@ -5,13 +5,7 @@
 
 #include "ss_fp_appmng.h"
 
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            return 1;                                                                \
-        }                                                                            \
-    } while (0)
+#include "check.h"
 
 int main(void) {
     uint32_t rules[SS_FP_RULE_FLAG_WORDS] = {0};

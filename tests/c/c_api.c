@@ -6,6 +6,8 @@
 #include "ss_fp_mem.h"
 #include "ss_fp_report.h"
 
+#include "check.h"
+
 struct item {
     uint32_t key;
 };
@@ -17,14 +19,6 @@ static int count_item(void *item, void *arg) {
     ++*(int *)arg;
     return 0;
 }
-
-#define CHECK(cond)                                                   \
-    do {                                                              \
-        if (!(cond)) {                                                \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            return 1;                                                 \
-        }                                                             \
-    } while (0)
 
 int main(void) {
     struct item a = {1}, b = {2};

@@ -6,13 +6,7 @@
 #include "ss_fp_appmng_dump.h"
 #include "ss_fp_tcam_dump.h"
 
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            return 1;                                                                \
-        }                                                                            \
-    } while (0)
+#include "check.h"
 
 int main(void) {
     /* An ACE with one rule (SS_FP_RULE_COS, 2 bytes) and one action (SS_FP_ACTION_COUNTER, 4 bytes). */

@@ -6,16 +6,10 @@
 
 #include "ss_fp_ut_appmng.h"
 
+#include "check.h"
+
 static int failures;
 static int calls;
-
-#define CHECK(cond)                                                   \
-    do {                                                              \
-        if (!(cond)) {                                                \
-            fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #cond); \
-            ++failures;                                               \
-        }                                                             \
-    } while (0)
 
 static int32_t ace_entry(void *req) {
     const ut_ss_fp_appmng_ace_req_t *r = req;
