@@ -44,8 +44,8 @@ int64_t now_us() {
 
 constexpr const char *kFile = "app/libss_fp_cap_mon.cpp";
 
-class CapTest
-    : public fpss_test::RegistryTest<libss_fp_cap_hdl_t, libss_fp_cap_grp_t, libss_fp_cap_init_hdl_func, &kFile> {
+class CapTest : public fpss_test::RegistryTest<libss_fp_cap_hdl_t, libss_fp_cap_grp_t, libss_fp_cap_info_t,
+                                               libss_fp_cap_init_hdl_func, &kFile, &kTag> {
   protected:
     std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_TCAM") {
         return RegistryTest::dump(grp, expect_rc, mod);
@@ -249,41 +249,13 @@ TEST_F(CapTest, AnagramGroupsShareABucketAndWarn) {
 // Every allocation of a first start fails once in turn: the reports come in
 // order, nothing is leaked, and the registry works afterwards.
 TEST_F(CapTest, EveryAllocationFailureOfAFirstStart) {
-    ASSERT_EQ(ss_fp_mem_watch_init(), 0);
-    malloc_free_sw = 1;
-    ss_fp_free(ss_fp_calloc(1, sizeof(libss_fp_cap_grp_t), kTag), kTag);
-    ss_fp_free(ss_fp_calloc(1, sizeof(libss_fp_cap_info_t), kTag), kTag);
-    ss_fp_mem_info_t key{};
-    std::strcpy(key.file_name, kTag);
-    ss_fp_mem_info_t *rec = ss_fp_mem_info_hash_find(&key);
-    ASSERT_NE(rec, nullptr);
-
-    for (int k = 1; k <= fpss_test::kFirstOpAllocations; ++k) {
-        SCOPED_TRACE("allocation " + std::to_string(k));
-        reg_ = fresh();
-        int32_t live = rec->count;
-        PlatformRecorder::reset();
-        FaultInjector::fail_nth(k);
-        EXPECT_EQ(reg_->start(reg_, "acl", "add"), -2);
-        FaultInjector::reset();
-        EXPECT_EQ(reports(), fpss_test::first_op_fault_reports("cap", "libss_fp_cap_start", k));
-        // Live records: the groups kept, plus the failed call itself, which
-        // the allocator counts although it returned nothing.
-        int failed_node_call = (k == 4 || k == 9) ? 1 : 0;
-        EXPECT_EQ(rec->count, live + fpss_test::groups_after_fault(k) + failed_node_call);
-        EXPECT_EQ(reg_->grp_num, fpss_test::groups_after_fault(k));
-        EXPECT_EQ(reg_->grp_hash == nullptr, k <= 3);
-
-        EXPECT_EQ(reg_->start(reg_, "acl", "add"), 0);
-        EXPECT_EQ(info("acl", "add")->times, 1);
-        EXPECT_EQ(reg_->grp_num, 1);
-        EXPECT_EQ(rec->count, live + 2 + failed_node_call);
-    }
-    // A fully working first start makes exactly the ten allocations.
-    reg_ = fresh();
-    FaultInjector::reset();
-    EXPECT_EQ(reg_->start(reg_, "acl", "add"), 0);
-    EXPECT_EQ(FaultInjector::calls(), fpss_test::kFirstOpAllocations);
+    every_first_op_failure(
+        "cap", "libss_fp_cap_start", [&] { return reg_->start(reg_, "acl", "add"); },
+        [&](int k) { EXPECT_EQ(reg_->grp_hash == nullptr, k <= 3); },
+        [&] {
+            EXPECT_EQ(reg_->start(reg_, "acl", "add"), 0);
+            EXPECT_EQ(info("acl", "add")->times, 1);
+        });
 }
 
 TEST_F(CapTest, AFailedDumpRowIsMissingButStillCounted) {

@@ -43,8 +43,8 @@ std::string row(const char *name, unsigned long long cnt) {
 
 constexpr const char *kFile = "app/libss_fp_cnt.cpp";
 
-class CntTest
-    : public fpss_test::RegistryTest<libss_fp_cnt_hdl_t, libss_fp_cnt_grp_t, libss_fp_cnt_init_hdl_func, &kFile> {
+class CntTest : public fpss_test::RegistryTest<libss_fp_cnt_hdl_t, libss_fp_cnt_grp_t, libss_fp_cnt_info_t,
+                                               libss_fp_cnt_init_hdl_func, &kFile, &kTag> {
   protected:
     std::string dump(const char *grp, int expect_rc, const char *mod = "FP_MOD_NACM") {
         return RegistryTest::dump(grp, expect_rc, mod);
@@ -164,37 +164,18 @@ TEST_F(CntTest, EnableIsOnlyStored) {
 }
 
 TEST_F(CntTest, EveryAllocationFailureOfAFirstCount) {
-    ASSERT_EQ(ss_fp_mem_watch_init(), 0);
-    malloc_free_sw = 1;
-    ss_fp_free(ss_fp_calloc(1, sizeof(libss_fp_cnt_grp_t), kTag), kTag);
-    ss_fp_free(ss_fp_calloc(1, sizeof(libss_fp_cnt_info_t), kTag), kTag);
-    ss_fp_mem_info_t key{};
-    std::strcpy(key.file_name, kTag);
-    ss_fp_mem_info_t *rec = ss_fp_mem_info_hash_find(&key);
-    ASSERT_NE(rec, nullptr);
-
-    for (int k = 1; k <= fpss_test::kFirstOpAllocations; ++k) {
-        SCOPED_TRACE("allocation " + std::to_string(k));
-        reg_ = fresh();
-        int32_t live = rec->count;
-        PlatformRecorder::reset();
-        FaultInjector::fail_nth(k);
-        EXPECT_EQ(reg_->dec(reg_, "acl", "del"), -2);
-        FaultInjector::reset();
-        EXPECT_EQ(reports(), fpss_test::first_op_fault_reports("cnt", "libss_fp_cnt_dec", k));
-        int failed_node_call = (k == 4 || k == 9) ? 1 : 0;
-        EXPECT_EQ(rec->count, live + fpss_test::groups_after_fault(k) + failed_node_call);
-        EXPECT_EQ(reg_->grp_num, fpss_test::groups_after_fault(k));
-        // A failed count leaves the group total untouched.
-        if (k >= 9) {
-            EXPECT_EQ(group("acl")->total, 0u);
-        }
-
-        EXPECT_EQ(reg_->inc(reg_, "acl", "del"), 0);
-        EXPECT_EQ(cnt("acl", "del"), 1u);
-        EXPECT_EQ(group("acl")->total, 1u);
-        EXPECT_EQ(rec->count, live + 2 + failed_node_call);
-    }
+    every_first_op_failure(
+        "cnt", "libss_fp_cnt_dec", [&] { return reg_->dec(reg_, "acl", "del"); },
+        [&](int k) {
+            if (k >= 9) {
+                EXPECT_EQ(group("acl")->total, 0u);  // a failed count leaves the total untouched
+            }
+        },
+        [&] {
+            EXPECT_EQ(reg_->inc(reg_, "acl", "del"), 0);
+            EXPECT_EQ(cnt("acl", "del"), 1u);
+            EXPECT_EQ(group("acl")->total, 1u);
+        });
 }
 
 TEST_F(CntTest, AFailedDumpRowIsMissing) {
