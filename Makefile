@@ -1,7 +1,7 @@
 # Front door. `make demo` and `make check` each install what they need first.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES := cmake g++ make clang libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
+PACKAGES := cmake g++ make clang libclang-rt-dev libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
             libbenchmark-dev libreadline-dev binutils
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 30
