@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "internal/registry.h"
+#include "internal/stdout.h"
 #include "libss_fp_cap_mon.h"
 
 // A group or info node and its lookup key share their head: the name.
@@ -83,27 +84,23 @@ struct CapTraits {
     static uint64_t sum_figure(const Info &info) { return static_cast<uint64_t>(info.total_time); }
 
     static void print_group_line(const Grp *g) {
-        std::printf("group: [%s]\n", g->name);
-        std::fflush(stdout);
+        fpss::say("group: [%s]\n", g->name);
     }
     static void print_table_head() {
-        std::printf("\nFUNC_NAME                              TIMES     TIME[us]     AVERAGE_TIME[us]");
-        std::fflush(stdout);
+        fpss::say("\nFUNC_NAME                              TIMES     TIME[us]     AVERAGE_TIME[us]");
     }
     static void print_row(const Info &info) {
         uint64_t avg = 0;
         if (info.times != 0) {
             avg = static_cast<uint64_t>(info.total_time) / static_cast<uint64_t>(static_cast<int64_t>(info.times));
         }
-        std::printf("\n%-39s%5d%13lld%21llu", info.name, static_cast<int>(info.times),
+        fpss::say("\n%-39s%5d%13lld%21llu", info.name, static_cast<int>(info.times),
                     static_cast<long long>(info.total_time), static_cast<unsigned long long>(avg));
-        std::fflush(stdout);
     }
     // The group's total is what this dump added up.
     static void print_table_tail(Grp *g, uint64_t sum) {
         __atomic_store_n(&g->total_time, sum, __ATOMIC_RELAXED);
-        std::printf("\ntotal time[us] = %llu\n\n", static_cast<unsigned long long>(sum));
-        std::fflush(stdout);
+        fpss::say("\ntotal time[us] = %llu\n\n", static_cast<unsigned long long>(sum));
     }
 };
 

@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "internal/registry.h"
+#include "internal/stdout.h"
 #include "libss_fp_cnt.h"
 
 static_assert(offsetof(libss_fp_cnt_grp_t, name) == 0, "group name must lead the record");
@@ -61,18 +62,15 @@ struct CntTraits {
     static uint64_t sum_figure(const Info &) { return 0; }
 
     static void print_group_line(const Grp *g) {
-        std::printf("group: [%-128s]:%llu\n", g->name,
+        fpss::say("group: [%-128s]:%llu\n", g->name,
                     static_cast<unsigned long long>(__atomic_load_n(&g->total, __ATOMIC_RELAXED)));
-        std::fflush(stdout);
     }
     static void print_table_head() {}
     static void print_row(const Info &info) {
-        std::printf("\t%-128s:%llu\n", info.name, static_cast<unsigned long long>(info.cnt));
-        std::fflush(stdout);
+        fpss::say("\t%-128s:%llu\n", info.name, static_cast<unsigned long long>(info.cnt));
     }
     static void print_table_tail(Grp *, uint64_t) {
-        std::printf("\n");
-        std::fflush(stdout);
+        fpss::say("\n");
     }
 };
 

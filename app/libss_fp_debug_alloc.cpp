@@ -8,6 +8,7 @@
 #include "internal/locks.h"
 #include "internal/mem_stats.h"
 #include "internal/relaxed.h"
+#include "internal/stdout.h"
 #include "internal/sysalloc.h"
 
 static_assert(offsetof(ss_fp_size_info_t, link) == 0, "a size-list link must be usable as its record");
@@ -114,28 +115,24 @@ ss_fp_size_info_t *ss_fp_find_size_info(ss_fp_mem_info_t *rec, int size) {
 
 int ss_fp_debug_malloc_free_sw(uint8_t op) {
     store_relaxed(malloc_free_sw, op);
-    std::puts(op != 0 ? "malloc_free_sw opened." : "malloc_free_sw closed.");
-    return std::fflush(stdout);
+    return fpss::say_line(op != 0 ? "malloc_free_sw opened." : "malloc_free_sw closed.");
 }
 
 int ss_fp_debug_dump_mem_use_info(ss_fp_mem_info_t *rec, const uint32_t *show_detail) {
     if (rec == nullptr) return 0;
-    std::printf("[%-120s]: %d\n", rec->file_name, static_cast<int>(rec->count));
-    std::fflush(stdout);
+    fpss::say("[%-120s]: %d\n", rec->file_name, static_cast<int>(rec->count));
     if (show_detail == nullptr || *show_detail == 0) return 0;
     ss_fp_list_t *head = &rec->size_list;
     for (ss_fp_list_t *l = head->next; l != head; l = l->next) {
-        std::printf("\t>>[size_%d(Byte)]: %d\n", static_cast<int>(size_info_of(l)->size),
+        fpss::say("\t>>[size_%d(Byte)]: %d\n", static_cast<int>(size_info_of(l)->size),
                     static_cast<int>(size_info_of(l)->count));
-        std::fflush(stdout);
     }
     return 0;
 }
 
 int ss_fp_debug_dump_mem_use_info_all(uint32_t show_detail) {
     if (load_relaxed(is_hash_init) == 0) return -1;
-    std::puts("====begin ss_fp_debug_dump_mem_use_info====");
-    std::fflush(stdout);
+    fpss::say_line("====begin ss_fp_debug_dump_mem_use_info====");
     {
         MutexLock guard(&g_mem_stats_mutex);
         ss_fp_mem_info_hash_traverse(
@@ -144,8 +141,7 @@ int ss_fp_debug_dump_mem_use_info_all(uint32_t show_detail) {
             },
             &show_detail);
     }
-    std::puts("====end ss_fp_debug_dump_mem_use_info====");
-    std::fflush(stdout);
+    fpss::say_line("====end ss_fp_debug_dump_mem_use_info====");
     return 0;
 }
 

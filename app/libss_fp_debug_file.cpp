@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "internal/process.h"
 #include "ss_fp_debug.h"
 #include "ss_fp_mem.h"
 
@@ -40,16 +41,10 @@ char *g_path_block[2];
 constexpr const char *kOpenBanner = "\r\n===== fp file log process on[%s] =====\r\n";
 constexpr const char *kCloseBanner = "\r\n===== fp file debug off[%s] =====\r\n";
 
+// Paths from the process name; the defaults stay when no name can be read.
 int set_up_paths() {
-    char status_path[32];
-    std::snprintf(status_path, sizeof status_path, "/proc/%d/status", static_cast<int>(getpid()));
-    FILE *f = std::fopen(status_path, "re");
-    if (f == nullptr) return 0;
-    char line[63];
-    if (std::fgets(line, sizeof line, f) == nullptr) return std::fclose(f);
-    std::fclose(f);
-    char name[64];
-    if (std::sscanf(line, "%*s %63s", name) != 1) return 0;
+    char name[kProcessNameSize];
+    if (read_process_name(name) != NameRead::kOk) return 0;
     for (int i = 0; i < 2; ++i) {
         char *block = g_path_block[i];
         if (block == nullptr) block = static_cast<char *>(ss_fp_malloc(kPathBlock, kTag));

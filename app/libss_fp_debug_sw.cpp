@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "internal/relaxed.h"
+#include "internal/stdout.h"
 #include "ss_fp_appmng.h"
 #include "ss_fp_debug.h"
 
@@ -47,16 +48,13 @@ bool flag_set(const uint32_t *bitmap, uint32_t f) { return (bitmap[f / 32] >> (f
 // the closing line. Shared by the rule and action dumps.
 int dump_flags(const uint32_t *bitmap, const char *heading, const char *const *names, uint32_t count) {
     if (bitmap == nullptr) {
-        std::printf("\nError para, return\n");
-        std::fflush(stdout);
+        fpss::say("\nError para, return\n");
         return -1;
     }
-    std::printf("%s\n", heading);
-    std::fflush(stdout);
+    fpss::say("%s\n", heading);
     for (uint32_t f = 0; f < count; ++f)
         if (flag_set(bitmap, f)) std::printf("%s | ", names[f]);
-    std::printf("\r\n");
-    std::fflush(stdout);
+    fpss::say("\r\n");
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "internal/stdout.h"
 #include "libss_fp_pub.h"
 
 namespace {
@@ -51,8 +52,7 @@ extern "C" {
 
 void ut_libss_fp_cap_op(int op, int mod, const char *grp) {
     if (grp != nullptr) std::printf("mod: %d, grp: %s\n", mod, grp);
-    else std::printf("mod: %d\n", mod);
-    std::fflush(stdout);
+    else fpss::say("mod: %d\n", mod);
     if (op != UT_LIBSS_FP_OP_DUMP && op != UT_LIBSS_FP_OP_RESET) return;
     for_modules(mod, [grp, op](int m) { cap_grp_op(m, grp, op); });
 }
@@ -67,8 +67,7 @@ void ut_libss_fp_cnt_grp_op(int mod, const char *grp, int op) {
 }
 
 void ut_libss_fp_cnt_op(int op, int mod, const char *grp, uint8_t enable) {
-    std::printf("mod: %d, grp: %s\n", mod, grp != nullptr ? grp : "(null)");
-    std::fflush(stdout);
+    fpss::say("mod: %d, grp: %s\n", mod, grp != nullptr ? grp : "(null)");
     if (op == UT_LIBSS_FP_OP_DUMP || op == UT_LIBSS_FP_OP_RESET) {
         for_modules(mod, [grp, op](int m) { ut_libss_fp_cnt_grp_op(m, grp, op); });
     } else if (op == UT_LIBSS_FP_OP_ENABLE_SET) {

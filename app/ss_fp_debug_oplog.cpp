@@ -20,6 +20,7 @@
 
 #include "internal/locks.h"
 #include "internal/oplog.h"
+#include "internal/process.h"
 #include "internal/report.h"
 #include "ss_fp_log_op.h"
 
@@ -98,31 +99,13 @@ off_t file_size(const char *path) {
     return lstat(path, &st) == 0 ? st.st_size : 0;
 }
 
-// The process name from the first line of the status file ("Name:\t<name>").
-// When the file cannot be opened, or names nothing, the name is the process
-// id. A '/' would lead out of the directory and becomes '_'; a name too long
-// for the paths is cut. Returns false when the file opens but its first line
-// cannot be read.
-bool process_name(char *name, size_t size) {
-    char status[32];
-    std::snprintf(status, sizeof status, "/proc/%d/status", int(getpid()));
-    name[0] = '\0';
-    int fd = open(status, O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        char line[63];
-        ssize_t n;
-        do {
-            n = read(fd, line, sizeof line - 1);
-        } while (n < 0 && errno == EINTR);
-        close(fd);
-        if (n <= 0) return false;
-        line[n] = '\0';
-        if (char *nl = std::strchr(line, '\n')) *nl = '\0';
-        if (std::sscanf(line, "%*s %63s", name) != 1) name[0] = '\0';
-    }
-    if (name[0] == '\0') std::snprintf(name, size, "%d", int(getpid()));
-    for (char *p = name; *p != '\0'; ++p)
-        if (*p == '/') *p = '_';
+// The process name of the log files: the process id when the status file
+// cannot be opened or names nothing, cut to fit the paths. False when the file
+// opens but its first line cannot be read.
+bool process_name(char (&name)[kProcessNameSize]) {
+    NameRead r = read_process_name(name);
+    if (r == NameRead::kNoLine) return false;
+    if (r != NameRead::kOk) std::snprintf(name, sizeof name, "%d", int(getpid()));
     if (std::strlen(name) > kMaxName) name[kMaxName] = '\0';
     return true;
 }
@@ -173,8 +156,8 @@ uint32_t memtotal_kb() {
 int start_locked() {
     constexpr const char *kFunc = "ss_fp_log_op_init";
     ss_fp_op_log_cur = nullptr;
-    char name[64];
-    if (!process_name(name, sizeof name)) {
+    char name[kProcessNameSize];
+    if (!process_name(name)) {
         FPSS_ERROR(kFunc, "ss_fp_op_log_init fail.\n");
         return -1;
     }

@@ -5,6 +5,7 @@
 
 #include "internal/relaxed.h"
 #include "internal/report.h"
+#include "internal/stdout.h"
 #include "ss_fp_debug.h"
 
 extern "C" {
@@ -23,17 +24,11 @@ namespace {
 // inspection in a debugger; a read-back that runs twice at once is harmless.
 uint8_t g_sw_readback[SS_FP_DBG_SW_COUNT];
 
-void print_line(const char *text) {
-    std::printf("%s\n", text);
-    std::fflush(stdout);
-}
-
 void set_sw(uint32_t flags) {
-    std::printf("FP set dbg sw, dbg_flags: 0x%x\n", flags);
-    std::fflush(stdout);
+    fpss::say("FP set dbg sw, dbg_flags: 0x%x\n", flags);
     for (int i = 0; i < SS_FP_DBG_SW_COUNT; ++i)
-        if (flags & lib_fp_dbg_flag[i]) print_line(lib_fp_dbg_name[i]);
-    print_line("opened.");
+        if (flags & lib_fp_dbg_flag[i]) fpss::say_line(lib_fp_dbg_name[i]);
+    fpss::say_line("opened.");
     store_relaxed(fp_debug_sw, flags);
 }
 
@@ -50,7 +45,7 @@ void init_sw() {
         store_relaxed(g_sw_readback[i], on);
         if (on == 1) {
             __atomic_fetch_or(&fp_debug_sw, lib_fp_dbg_flag[i], __ATOMIC_RELAXED);
-            print_line(lib_fp_dbg_name[i]);
+            fpss::say_line(lib_fp_dbg_name[i]);
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "internal/list.h"
 #include "internal/locks.h"
 #include "internal/report.h"
+#include "internal/stdout.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_service.h"
 
@@ -156,14 +157,12 @@ int free_in_node_visit(void *item, void *arg) {
 
 int dump_in_node_visit(void *item, void *) {
     auto *in = static_cast<InNode *>(item);
-    std::printf("\r\n(%p)serv_id_in=0x%x,serv_out=0x%x,out_recv=0x%x,state=%d,paralen=0x%x", item, in->serv_id_in,
+    fpss::say("\r\n(%p)serv_id_in=0x%x,serv_out=0x%x,out_recv=0x%x,state=%d,paralen=0x%x", item, in->serv_id_in,
                 in->serv_out, in->out_recv, static_cast<int>(in->state), in->paralen);
-    std::fflush(stdout);
     for (ss_fp_list_t *l = in->service_out_list.next; l != &in->service_out_list; l = l->next) {
         OutNode *out = FPSS_LIST_ENTRY(l, OutNode, list);
-        std::printf("\r\n(%p)serv_out_id=0x%x, serv_in_id=0x%x", static_cast<void *>(out), out->serv_out_id,
+        fpss::say("\r\n(%p)serv_out_id=0x%x, serv_in_id=0x%x", static_cast<void *>(out), out->serv_out_id,
                     out->node_in->serv_id_in);
-        std::fflush(stdout);
     }
     return 0;
 }
@@ -363,9 +362,8 @@ int libss_fp_travel_all_service_id_in(ss_fp_service_hdl_t *service_hdl, ss_fp_se
 int libss_fp_service_dump(ss_fp_service_hdl_t *service_hdl) {
     if (!FPSS_CHECK(service_hdl != NULL)) return 0;
     fpss::MutexLock guard(&service_hdl->mutex);
-    std::printf("\r\nservice_id_in num = %d, service_id_out_num=%d\r\n",
+    fpss::say("\r\nservice_id_in num = %d, service_id_out_num=%d\r\n",
                 static_cast<int>(service_hdl->service_id_in_num), static_cast<int>(service_hdl->service_id_out_num));
-    std::fflush(stdout);
     libss_hash_each_item_op(service_hdl->service_in_hash, &dump_in_node_visit, nullptr);
     return 0;
 }

@@ -288,8 +288,7 @@ void ut_ss_fp_appmng_dump_time(void) {
 }
 
 int ut_ss_fp_appmng_dump_memory(void) {
-    std::printf("\r\ng_ss_fp_appmng_malloc = %d", static_cast<int>(g_ss_fp_appmng_malloc));
-    return std::fflush(stdout);
+    return fpss::say("\r\ng_ss_fp_appmng_malloc = %d", static_cast<int>(g_ss_fp_appmng_malloc));
 }
 
 void ut_ss_fp_appmng_dump_uplink(const ss_fp_list_t *uplink) {
@@ -369,8 +368,7 @@ int ut_ss_fp_appmng_clear_acl_counter(ss_fp_appmng_root_t *root, uint32_t app_ty
 
 int ut_ss_fp_appmng_dump_service_dm_hash(libss_hash_t *hash) {
     if (hash == nullptr) return -1;
-    std::puts("\n-----------------service_out-dm_node-hash------------------------\n");
-    std::fflush(stdout);
+    fpss::say_line("\n-----------------service_out-dm_node-hash------------------------\n");
     const int rv = libss_hash_each_item_op(hash, fpss::ut::service_item, nullptr);
     std::fflush(stdout);
     return rv;

@@ -110,6 +110,11 @@ TEST_F(DebugLogTest, PathsComeFromTheProcessName) {
     EXPECT_EQ(fp_debug_file_path_arr[0], first);
     EXPECT_STREQ(fp_debug_file_path_arr[0], "/tmp/zlog/ssd_log0.txt");
     EXPECT_STREQ(fp_debug_file_path_arr[1], "/tmp/zlog/ssd_log1.txt");
+
+    // A '/' in the name cannot lead the path out of /tmp/zlog.
+    ASSERT_EQ(prctl(PR_SET_NAME, "../etc/x"), 0);
+    EXPECT_EQ(init_log_file_path(), 0);
+    EXPECT_STREQ(fp_debug_file_path_arr[0], "/tmp/zlog/.._etc_x_log0.txt");
 }
 
 TEST_F(DebugLogTest, PathBlocksComeFromTheTrackedAllocator) {
