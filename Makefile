@@ -40,15 +40,13 @@ check-tsan: deps
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -L stress -j $(JOBS)
 
 check-fuzz: deps
-	@if ls tests/fuzz/*.cpp >/dev/null 2>&1; then \
-	  CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_COMMON) -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_FUZZ=ON && \
-	  cmake --build build/fuzz -j $(JOBS) && \
-	  for f in build/fuzz/tests/fuzz/fuzz_*; do \
-	    [ -x "$$f" ] || continue; echo "== $$f ($(FUZZ_SECONDS)s)"; \
-	    mkdir -p build/fuzz/corpus/$$(basename $$f); \
-	    "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$(basename $$f) || exit 1; \
-	  done; \
-	fi
+	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_COMMON) -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_FUZZ=ON
+	cmake --build build/fuzz -j $(JOBS)
+	set -e; for f in build/fuzz/tests/fuzz/fuzz_*; do \
+	  [ -x "$$f" ] || continue; echo "== $$f ($(FUZZ_SECONDS)s)"; \
+	  mkdir -p build/fuzz/corpus/$$(basename $$f); \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$(basename $$f); \
+	done
 
 bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_BENCH=ON

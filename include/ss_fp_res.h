@@ -1,6 +1,6 @@
 /*
  * Policy resource records: builders and releasers of the protobuf-c messages
- * of package s_policy (schema app/proto/s_policy.proto) that describe how the
+ * of package s_policy (schema app/memory/proto/s_policy.proto) that describe how the
  * classifier's resources are used.
  *
  * The builders fill the first n slots of a caller's array of message pointers

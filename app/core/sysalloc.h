@@ -1,0 +1,37 @@
+// System allocation of the library's own storage (hash tables, the
+// allocation-record table, the blocks handed out by the tracked allocator).
+//
+// Test builds compile in a fault hook: when a program linked with the library
+// defines fpss_test_alloc_fault(), every system allocation asks it first and
+// fails when it answers non-zero. Release builds call the C library directly.
+#ifndef FPSS_CORE_SYSALLOC_H
+#define FPSS_CORE_SYSALLOC_H
+
+#include <cstdlib>
+
+#if FPSS_FAULT_INJECTION
+extern "C" int fpss_test_alloc_fault(void) __attribute__((weak, visibility("default")));
+#endif
+
+namespace fpss {
+
+inline bool alloc_fault() {
+#if FPSS_FAULT_INJECTION
+    return fpss_test_alloc_fault != nullptr && fpss_test_alloc_fault() != 0;
+#else
+    return false;
+#endif
+}
+
+inline void *sys_malloc(size_t n) { return alloc_fault() ? nullptr : std::malloc(n); }
+inline void *sys_calloc(size_t count, size_t size) { return alloc_fault() ? nullptr : std::calloc(count, size); }
+inline void *sys_realloc(void *p, size_t n) { return alloc_fault() ? nullptr : std::realloc(p, n); }
+inline void sys_free(void *p) { std::free(p); }
+
+// Typed helpers: zero-filled single records and arrays.
+template <class T>
+T *sys_new_zeroed() { return static_cast<T *>(sys_calloc(1, sizeof(T))); }
+
+}  // namespace fpss
+
+#endif  // FPSS_CORE_SYSALLOC_H

@@ -1,0 +1,135 @@
+// The per-process debug log file: its two paths, opening with a banner,
+// closing with a banner, and the debug start-up that opens it.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/process.h"
+#include "ss_fp_debug.h"
+#include "ss_fp_mem.h"
+#include "core/family.h"
+
+extern "C" {
+const char *fp_debug_file_path_arr[2] = {"/tmp/zlog/fp_debug_log1.txt", "/tmp/zlog/fp_debug_log2.txt"};
+int32_t fp_debug_file_index = 0;
+FILE *fp_debug_file_fp = nullptr;
+struct stat fp_debug_statbuff;
+char fp_debug_file_buff[256];
+int64_t fp_file_log_index = 0;
+}
+
+namespace fpss {
+namespace {
+
+constexpr const fpss::Family &kFamily = fpss::family::kDebug;
+
+// A path block holds 63 characters and its NUL.
+constexpr int kPathBlock = 64;
+// The longest process name that still leaves room for the directory and the
+// "_log<i>.txt" tail: a longer name is cut, so the two paths stay distinct.
+constexpr int kMaxName = kPathBlock - 1 - static_cast<int>(sizeof "/tmp/zlog/" - 1) -
+                         static_cast<int>(sizeof "_log0.txt" - 1);
+static_assert(kMaxName == 44);
+
+// The path blocks of this library, reused by every later path set-up so that
+// a path the process has taken stays valid.
+char *g_path_block[2];
+
+constexpr const char *kOpenBanner = "\r\n===== fp file log process on[%s] =====\r\n";
+constexpr const char *kCloseBanner = "\r\n===== fp file debug off[%s] =====\r\n";
+
+// Paths from the process name; the defaults stay when no name can be read.
+int set_up_paths() {
+    char name[kProcessNameSize];
+    if (read_process_name(name) != NameRead::kOk) return 0;
+    for (int i = 0; i < 2; ++i) {
+        char *block = g_path_block[i];
+        if (block == nullptr) block = static_cast<char *>(ss_fp_malloc(kPathBlock, kFamily.tag));
+        if (block == nullptr) break;
+        std::snprintf(block, kPathBlock, "/tmp/zlog/%.*s_log%d.txt", kMaxName, name, i);
+        g_path_block[i] = block;
+        fp_debug_file_path_arr[i] = block;
+    }
+    return 0;
+}
+
+// The path that the index selects, or null when the index or entry is unusable.
+const char *selected_path() {
+    int32_t index = fp_debug_file_index;
+    if (index < 0 || index > 1) return nullptr;
+    return fp_debug_file_path_arr[index];
+}
+
+// Writes a banner with the current time in epoch seconds, without the NUL.
+void write_banner(FILE *stream, const char *format) {
+    char text[256];
+    std::time_t now = std::time(nullptr);
+    std::tm local;
+    if (localtime_r(&now, &local) == nullptr) return;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    size_t n = std::strftime(text, sizeof text, format, &local);
+#pragma GCC diagnostic pop
+    std::fwrite(text, 1, n, stream);
+}
+
+// Opens 'path' for writing, appended to or created and emptied, never through
+// a symbolic link and never inherited by a child process.
+FILE *open_log(const char *path, bool append) {
+    int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    int fd = ::open(path, flags, 0666);
+    if (fd < 0) return nullptr;
+    FILE *stream = ::fdopen(fd, append ? "a" : "w");
+    if (stream == nullptr) ::close(fd);
+    return stream;
+}
+
+int open_file() {
+    set_up_paths();
+    const char *path = selected_path();
+    if (path == nullptr) return -1;
+    bool exists = ::stat(path, &fp_debug_statbuff) == 0;
+    if (fp_debug_file_fp != nullptr) {
+        std::fclose(fp_debug_file_fp);
+        fp_debug_file_fp = nullptr;
+    }
+    fp_debug_file_fp = open_log(path, exists);
+    if (fp_debug_file_fp == nullptr) return 0;
+    write_banner(fp_debug_file_fp, kOpenBanner);
+    return 0;
+}
+
+int close_file() {
+    const char *path = selected_path();
+    if (path == nullptr) return -1;
+    int rv = ::stat(path, &fp_debug_statbuff);
+    if (rv != 0) return rv;
+    if (fp_debug_file_fp == nullptr) return 0;
+    write_banner(fp_debug_file_fp, kCloseBanner);
+    rv = std::fclose(fp_debug_file_fp);
+    fp_debug_file_fp = nullptr;
+    return rv;
+}
+
+}  // namespace
+}  // namespace fpss
+
+extern "C" {
+
+int init_log_file_path(void) { return fpss::set_up_paths(); }
+
+int fp_debug_file_open(void) { return fpss::open_file(); }
+
+int fp_debug_file_close(void) { return fpss::close_file(); }
+
+int libss_fp_debug_init(void) {
+    ss_fp_mem_watch_init();
+    fpss::open_file();
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,449 @@
+// The rule dump and the address printers.
+//
+// Every rule flag maps to one row of kRows: how its value is shaped, which
+// fields are printed in which order, and the text that follows the rule's
+// name. The few rules that print a whole text of their own (a name that is
+// not the table's, or a number in the name) are listed at the end of the
+// table as exceptions; the not-supported flags are a row of their own too.
+#include <array>
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+
+#include "core/bytes.h"
+#include "dumps/dump_out.h"
+#include "ss_fp_appmng.h"
+#include "ss_fp_appmng_dump.h"
+
+namespace fpss {
+namespace {
+
+// How a row prints.
+enum class Kind : uint8_t {
+    Named,        // "\r\n", the name, then the row's text with its arguments
+    Address,      // "\r\n", the name, the row's blanks; flush; then the address printer
+    TrueFalse,    // "\r\n", the name, then the row's text with "true" or "false"
+    Whole,        // the row's text alone: it carries its own line break and name
+    NotSupported  // the row's text with the flag number; the value is not read
+};
+
+// Layout of a rule value (offsets inside the value, host byte order).
+enum class Shape : uint8_t {
+    None,       // not read
+    BytePair,   // 0: u8 data, 1: u8 mask
+    U16Pair,    // 0: u16 data, 2: u16 mask
+    U32Pair,    // 0: u32 data, 4: u32 mask
+    Mac,        // 0: 6-byte address, 6: 6-byte mask
+    Ipv4,       // 0: 4-byte address, 4: 4-byte mask
+    Ipv6,       // 0: 16-byte address, 16: 16-byte mask
+    PortRange,  // 0: u32 op, 4: u16 min, 6: u16 max
+    U32Value,   // 0: u32 value
+    ByteValue,  // 0: u8 value
+    PktType,    // 0: u32 packet type, 4: u8 flag
+    Udf,        // 0: u8 base, 1: u8 offset, 2: u16 data, 4: u16 mask
+    HdrOff      // 0: u32 base_off, 4: u32 data, 8: u32 mask
+};
+
+// A printed field.
+enum class Arg : uint8_t { End, Data, Mask, Value, Op, Min, Max, PktFlag, PktType, Base, Offset, BaseOff, Label };
+
+constexpr size_t kMaxArgs = 7;
+using Args = std::array<Arg, kMaxArgs>;
+
+constexpr Args kNone{};
+constexpr Args kV{Arg::Value};
+constexpr Args kVV{Arg::Value, Arg::Value};
+constexpr Args kDM{Arg::Data, Arg::Mask};
+constexpr Args kDDM{Arg::Data, Arg::Data, Arg::Mask};
+constexpr Args kOpMinMax{Arg::Op, Arg::Min, Arg::Max};
+constexpr Args kPkt{Arg::PktFlag, Arg::PktType};
+constexpr Args kHdr{Arg::Data, Arg::Data, Arg::Mask, Arg::BaseOff};
+constexpr Args kLabelDDM{Arg::Label, Arg::Data, Arg::Data, Arg::Mask};
+constexpr Args kUdf{Arg::Label, Arg::Base, Arg::Base, Arg::Offset, Arg::Data, Arg::Data, Arg::Mask};
+
+// The flags of one row.
+struct Flags {
+    uint8_t v[32] = {};
+    uint8_t n = 0;
+    constexpr Flags(std::initializer_list<int> flags) {
+        for (int f : flags) v[n++] = static_cast<uint8_t>(f);
+    }
+};
+
+struct Row {
+    Kind kind;
+    Shape shape;
+    Args args;
+    const char *fmt;      // the tail after the name, or the whole text
+    uint32_t label_base;  // Arg::Label prints the flag minus this
+    Flags flags;
+};
+
+// Flags above SS_FP_RULE_MAX, and those without a decoder.
+constexpr char kNotSupported[] = "\r\nNOT SUPPORT NOW, FLAG:%d";
+
+constexpr Row kRows[] = {
+    {Kind::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+     {SS_FP_RULE_COS, SS_FP_RULE_COS_IN, SS_FP_RULE_PRIO_IN, SS_FP_RULE_IPV4_PREC, SS_FP_RULE_IPV4_TOS,
+      SS_FP_RULE_IPV4_DSCP, SS_FP_RULE_IPV4_TTL, SS_FP_RULE_IPV4_PROTOCOL, SS_FP_RULE_IPV6_TC,
+      SS_FP_RULE_ICMP_TYPE, SS_FP_RULE_ICMP_CODE, SS_FP_RULE_TCP_FLAG, SS_FP_RULE_MPLS_IP_TTL,
+      SS_FP_RULE_VLANFORMAT, SS_FP_RULE_VXLAN_INNER_TCP_FLAG, SS_FP_RULE_INNER_IPV4_PROTOCOL,
+      SS_FP_RULE_FEC_MSB, SS_FP_RULE_VXLAN_INNER_TCP_FLAG_DST_L4PORT, SS_FP_RULE_IPV4_PROTOCOL_TYPE,
+      SS_FP_RULE_IGMP_TYPE}},
+    {Kind::Named, Shape::U16Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+     {SS_FP_RULE_VID, SS_FP_RULE_VID_IN, SS_FP_RULE_ETYPE, SS_FP_RULE_IPV6_NEXT_HDR, SS_FP_RULE_SRC_L4PORT,
+      SS_FP_RULE_DST_L4PORT, SS_FP_RULE_TRILL_ETYPE, SS_FP_RULE_GRE_PROTOCOL_TYPE, SS_FP_RULE_IPV4_FLAGS,
+      SS_FP_RULE_IPV4_OFFSET, SS_FP_RULE_VPN_ID, SS_FP_RULE_L2GRE_ETYPE, SS_FP_RULE_PPPOE_PTYPE,
+      SS_FP_RULE_RIF, SS_FP_RULE_OUTER_VID, SS_FP_RULE_CPU_REASON_ID, SS_FP_RULE_IP_ID,
+      SS_FP_RULE_IPV4_DST_LOW16, SS_FP_RULE_RX_TRAP_CODE, SS_FP_RULE_VXLAN_INNER_SRC_L4PORT,
+      SS_FP_RULE_VXLAN_INNER_DST_L4PORT, SS_FP_RULE_INNER_DST_L4PORT, SS_FP_RULE_INNER_SRC_L4PORT,
+      SS_FP_RULE_VXLAN_INNER_SRC_L4PORT_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_DST_L4PORT_DST_L4PORT,
+      SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT,
+      SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT_DST_L4PORT,
+      SS_FP_RULE_L3_PKT_TYPE}},
+    {Kind::Named, Shape::U32Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+     {SS_FP_RULE_IPV6_FLOWLAB, SS_FP_RULE_IPV6_HOP_LIMIT, SS_FP_RULE_MPLS_LABEL, SS_FP_RULE_MPLS_EXP,
+      SS_FP_RULE_VRF, SS_FP_RULE_FC_DID, SS_FP_RULE_FC_SID, SS_FP_RULE_ICMP_DLDP, SS_FP_RULE_INTERFACECLASSL3,
+      SS_FP_RULE_VLAN_CLASS_ID, SS_FP_RULE_TRILL_TTL, SS_FP_RULE_MPLS_BOS, SS_FP_RULE_MPLS_VERSION,
+      SS_FP_RULE_MPLS_FWD_LABEL_ACTION, SS_FP_RULE_DSTPORT, SS_FP_RULE_STAT_ID7, SS_FP_RULE_FEC_ID,
+      SS_FP_RULE_BFD_ECHO_INTERVAL, SS_FP_RULE_CONTAINER, SS_FP_RULE_SRC_CLASSL3}},
+    {Kind::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d),mask:0x%x", 0, {SS_FP_RULE_BFD_MSG_FLAGS}},
+    {Kind::Named, Shape::BytePair, kDM, " data: %#x mask:%#x ", 0,
+     {SS_FP_RULE_MPLS_FWD_LAB_TTL, SS_FP_RULE_DST_IP6_CLASS_ID, SS_FP_RULE_MPLS_LABEL1_TTL}},
+    {Kind::Named, Shape::U16Pair, kDM, " data: %#x mask:%#x ", 0,
+     {SS_FP_RULE_DSTTRUNK, SS_FP_RULE_SRC_TRUNK, SS_FP_RULE_FORWARDING_VID, SS_FP_RULE_EGR_L3_CLASSID,
+      SS_FP_RULE_ARP_OP_CODE, SS_FP_RULE_VXLAN_ARP_OP_CODE}},
+    {Kind::Named, Shape::U32Pair, kDM, " data: %#x mask:%#x ", 0,
+     {SS_FP_RULE_MPLS_FWD_LAB, SS_FP_RULE_SRC_VP_CLASS_ID, SS_FP_RULE_VFP_DST_CLASS, SS_FP_RULE_VFP_SRC_CLASS,
+      SS_FP_RULE_VXLAN_SENDER_IPV4_SRC, SS_FP_RULE_VXLAN_SENDER_IPV4_DST}},
+    {Kind::Named, Shape::BytePair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_VXLAN_INNER_IPV6_NEXT_HDR}},
+    {Kind::Named, Shape::U16Pair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_UDP_PORT_VXLAN}},
+    {Kind::Named, Shape::U32Pair, kDM, " 0x%x(%x)", 0,
+     {SS_FP_RULE_VFI_CLASS_ID, SS_FP_RULE_OUT_VPORT, SS_FP_RULE_INNER_SIP, SS_FP_RULE_INNER_DIP}},
+    {Kind::Named, Shape::BytePair, kDDM, " 0x%x(%x)=%d", 0,
+     {SS_FP_RULE_VXLAN_INNER_ICMP_TYPE, SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL, SS_FP_RULE_VXLAN_INNER_IP_TTL,
+      SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL,
+      SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL_DST_L4PORT}},
+    {Kind::Named, Shape::U16Pair, kDDM, " 0x%x(%x)=%d", 0, {SS_FP_RULE_VXLAN_INNER_ETYPE}},
+    {Kind::Named, Shape::U32Pair, kDM, " 0x%x(0x%x)", 0, {SS_FP_RULE_IN_VPORT}},
+    {Kind::Named, Shape::U32Pair, kDM, " data=%#x, mask=%#x", 0, {SS_FP_RULE_DST_CLASS, SS_FP_RULE_SRC_CLASS}},
+    {Kind::Named, Shape::U32Pair, kDM, " classid:%d, mask=%#x", 0,
+     {SS_FP_RULE_EM_ACTION_CLASS0, SS_FP_RULE_EM_ACTION_CLASS1}},
+    {Kind::Named, Shape::BytePair, kDM, " data/mask = 0x%x/0x%x", 0, {SS_FP_RULE_VXLAN_INNER_ICMPV6_TYPE}},
+    {Kind::Address, Shape::Mac, kNone, " ", 0,
+     {SS_FP_RULE_MAC_DST, SS_FP_RULE_MAC_SRC, SS_FP_RULE_MAC_SENDER, SS_FP_RULE_MAC_TARGET,
+      SS_FP_RULE_TRILL_MAC_DST, SS_FP_RULE_L2GRE_PAYLOAD_DMAC, SS_FP_RULE_VXLAN_INNER_DMAC}},
+    {Kind::Address, Shape::Ipv4, kNone, " ", 0,
+     {SS_FP_RULE_IPV4_SRC, SS_FP_RULE_IPV4_DST, SS_FP_RULE_SENDER_IPV4_SRC, SS_FP_RULE_SENDER_IPV4_DST,
+      SS_FP_RULE_VXLAN_INNER_IPV4_SRC, SS_FP_RULE_VXLAN_INNER_IPV4_DST,
+      SS_FP_RULE_VXLAN_INNER_IPV4_SRC_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_IPV4_DST_DST_L4PORT,
+      SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC, SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST,
+      SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST_DST_L4PORT}},
+    {Kind::Address, Shape::Ipv6, kNone, "         ", 0,
+     {SS_FP_RULE_IPV6_SRC, SS_FP_RULE_IPV6_DST, SS_FP_RULE_IPV6_SRC_UPPER64, SS_FP_RULE_IPV6_DST_UPPER64}},
+    {Kind::Address, Shape::Ipv6, kNone, " ", 0, {SS_FP_RULE_VXLAN_IPV6_SRC_UPPER64}},
+    {Kind::Named, Shape::PortRange, kOpMinMax, "\nop = %d, min = %d, max = %d", 0,
+     {SS_FP_RULE_SRC_L4PORT_RANGE, SS_FP_RULE_DST_L4PORT_RANGE}},
+    {Kind::Named, Shape::U32Value, kV, "\ntype:%d", 0, {SS_FP_RULE_IPV4_FRAGMENT}},
+    {Kind::Named, Shape::U32Value, kV, "\nfc_head_type:%d", 0, {SS_FP_RULE_FC_HDR1, SS_FP_RULE_FC_HDR2}},
+    {Kind::Named, Shape::U32Value, kV, " \nstate:%d", 0, {SS_FP_RULE_STP_STATE}},
+    {Kind::Named, Shape::U32Value, kV, "\niptype:%d", 0, {SS_FP_RULE_IPTYPE}},
+    {Kind::Named, Shape::U32Value, kV, "\nfwdtype:%d", 0, {SS_FP_RULE_FORWARDINGTYPE}},
+    {Kind::Named, Shape::U32Value, kV, " 0x%x", 0, {SS_FP_RULE_DECAP}},
+    {Kind::Named, Shape::U32Value, kV, " tunnel_type 0x%x", 0, {SS_FP_RULE_TUNNEL_TYPE}},
+    {Kind::Named, Shape::U32Value, kV, " evlan_id 0x%x", 0, {SS_FP_RULE_EVLAN_ID}},
+    {Kind::Named, Shape::U32Value, kV, " :%d", 0, {SS_FP_RULE_HEADER_FORMAT}},
+    {Kind::Named, Shape::U32Value, kVV, "\nphyid:0x%x(%d)", 0, {SS_FP_RULE_INPUT_PORT}},
+    {Kind::Named, Shape::ByteValue, kV, "\nhit:%d", 0,
+     {SS_FP_RULE_HIT_STATE_L3_DA_HOST, SS_FP_RULE_HIT_STATE_L3_DA_ROUTE, SS_FP_RULE_HIT_STATE_L3_IPMC,
+      SS_FP_RULE_HIT_STATE_L2_DA, SS_FP_RULE_HIT_STATE_L2_SA, SS_FP_RULE_HIT_STATE_L2_SA_STATIC,
+      SS_FP_RULE_MY_MAC_HIT}},
+    {Kind::Named, Shape::ByteValue, kV, "\ndrop:%d", 0, {SS_FP_RULE_PRE_STAGE_DROP}},
+    {Kind::Named, Shape::ByteValue, kV, "\nis_teminate:%d", 0, {SS_FP_RULE_MPLS_TERMINATED}},
+    {Kind::Named, Shape::ByteValue, kV, "\nl3:%d", 0, {SS_FP_RULE_L3}},
+    {Kind::Named, Shape::ByteValue, kV, " :%d", 0, {SS_FP_RULE_TUNNEL_TERMINATED}},
+    {Kind::TrueFalse, Shape::ByteValue, kNone, ": %s", 0, {SS_FP_RULE_HG_PORT}},
+    {Kind::Named, Shape::PktType, kPkt, "\nknown_uc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_UC}},
+    {Kind::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_MC}},
+    {Kind::Named, Shape::PktType, kPkt, "\nuc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_UC}},
+    {Kind::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l2_ptk_type:%d", 0, {SS_FP_RULE_L2_KNOWN_MC}},
+    {Kind::Named, Shape::HdrOff, kHdr, "\noffset[data:0x%x(%d), mask:0x%x], base_off=%d", 0,
+     {SS_FP_RULE_FWD_HEADER_OFF}},
+    {Kind::Named, Shape::None, kNone, " ", 0, {SS_FP_RULE_NONE}},
+    {Kind::Named, Shape::None, kNone, "            ", 0, {SS_FP_RULE_ACL80}},
+    {Kind::Named, Shape::None, kNone, "\n ", 0, {SS_FP_RULE_L2_KNOWN_UC}},
+    {Kind::Named, Shape::None, kNone, "", 0,
+     {SS_FP_RULE_IN_PORT, SS_FP_RULE_IN_PORTS, SS_FP_RULE_INTERFACE_CLASS_PORT, SS_FP_RULE_ETYPE_CLASS_ID,
+      SS_FP_RULE_MAX}},
+    // Exceptions: formats of their own, names included.
+    {Kind::Whole, Shape::U32Pair, kLabelDDM, "\r\nSS_FP_RULE_MPLS_LABEL%d\ndata:0x%x(%d), mask:0x%x", 108,
+     {SS_FP_RULE_MPLS_LABEL1, SS_FP_RULE_MPLS_LABEL2, SS_FP_RULE_MPLS_LABEL3, SS_FP_RULE_MPLS_LABEL4,
+      SS_FP_RULE_MPLS_LABEL5, SS_FP_RULE_MPLS_LABEL6}},
+    {Kind::Whole, Shape::Udf, kUdf, "\r\nSS_FP_RULE_UDF%d\nbase:0x%x(%d),offset:%d,data:0x%x(%d), mask:0x%x", 116,
+     {SS_FP_RULE_UDF1, SS_FP_RULE_UDF2, SS_FP_RULE_UDF3, SS_FP_RULE_UDF4, SS_FP_RULE_UDF5, SS_FP_RULE_UDF6,
+      SS_FP_RULE_UDF7, SS_FP_RULE_UDF8}},
+    {Kind::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_HASH\ndata:0x%x(%d), mask:0x%x", 0,
+     {SS_FP_RULE_HASH_VALUE}},
+    {Kind::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULESRC_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_SRCVXLAN_GPORT}},
+    {Kind::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULEDST_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_DSTVXLAN_GPORT}},
+    {Kind::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_IPV6_NEXTHDR_TYPE\ndata:0x%x(%d), mask:0x%x", 0,
+     {SS_FP_RULE_IPV6_NEXT_HDR_TYPE}},
+    {Kind::NotSupported, Shape::None, kNone, kNotSupported, 0,
+     {SS_FP_RULE_IP_HAS_OPTIONS, SS_FP_RULE_IP6_EXIST, SS_FP_RULE_UDF9, SS_FP_RULE_UDF10, SS_FP_RULE_UDF11,
+      SS_FP_RULE_UDF12, SS_FP_RULE_UDF13, SS_FP_RULE_UDF14, SS_FP_RULE_UDF15, SS_FP_RULE_UDF16,
+      SS_FP_RULE_UDF17, SS_FP_RULE_UDF18, SS_FP_RULE_UDF19, SS_FP_RULE_UDF20}},
+};
+
+constexpr uint8_t kNoRow = 0xFF;
+constexpr uint32_t kFlagCount = SS_FP_RULE_MAX + 1;
+
+// Flag -> row index, with a count of flags listed twice or not at all.
+struct RowIndex {
+    std::array<uint8_t, kFlagCount> row{};
+    int duplicates = 0;
+    int missing = 0;
+};
+
+constexpr RowIndex make_index() {
+    RowIndex ix;
+    for (auto &r : ix.row) r = kNoRow;
+    for (size_t r = 0; r < std::size(kRows); ++r) {
+        for (uint8_t i = 0; i < kRows[r].flags.n; ++i) {
+            uint8_t f = kRows[r].flags.v[i];
+            if (f >= kFlagCount || ix.row[f] != kNoRow) {
+                ++ix.duplicates;
+            } else {
+                ix.row[f] = static_cast<uint8_t>(r);
+            }
+        }
+    }
+    for (uint8_t r : ix.row) ix.missing += r == kNoRow;
+    return ix;
+}
+
+constexpr RowIndex kIndex = make_index();
+static_assert(std::size(kRows) < kNoRow);
+static_assert(kIndex.duplicates == 0, "a rule flag is listed in two rows");
+static_assert(kIndex.missing == 0, "a rule flag has no row");
+
+// The fields of a value, by shape.
+struct Fields {
+    uint32_t data = 0, mask = 0, value = 0, op = 0, min = 0, max = 0, pkt_flag = 0, pkt_type = 0, base = 0,
+             offset = 0, base_off = 0;
+};
+
+Fields read_fields(Shape shape, const void *v) {
+    Fields f;
+    switch (shape) {
+        case Shape::BytePair:
+            f.data = load_u8(v, 0);
+            f.mask = load_u8(v, 1);
+            break;
+        case Shape::U16Pair:
+            f.data = load_u16(v, 0);
+            f.mask = load_u16(v, 2);
+            break;
+        case Shape::U32Pair:
+            f.data = load_u32(v, 0);
+            f.mask = load_u32(v, 4);
+            break;
+        case Shape::PortRange:
+            f.op = load_u32(v, 0);
+            f.min = load_u16(v, 4);
+            f.max = load_u16(v, 6);
+            break;
+        case Shape::U32Value:
+            f.value = load_u32(v, 0);
+            break;
+        case Shape::ByteValue:
+            f.value = load_u8(v, 0);
+            break;
+        case Shape::PktType:
+            f.pkt_type = load_u32(v, 0);
+            f.pkt_flag = load_u8(v, 4);
+            break;
+        case Shape::Udf:
+            f.base = load_u8(v, 0);
+            f.offset = load_u8(v, 1);
+            f.data = load_u16(v, 2);
+            f.mask = load_u16(v, 4);
+            break;
+        case Shape::HdrOff:
+            f.base_off = load_u32(v, 0);
+            f.data = load_u32(v, 4);
+            f.mask = load_u32(v, 8);
+            break;
+        case Shape::None:
+        case Shape::Mac:
+        case Shape::Ipv4:
+        case Shape::Ipv6:
+            break;
+    }
+    return f;
+}
+
+uint32_t pick(Arg a, const Fields &f, uint32_t label) {
+    switch (a) {
+        case Arg::Data: return f.data;
+        case Arg::Mask: return f.mask;
+        case Arg::Value: return f.value;
+        case Arg::Op: return f.op;
+        case Arg::Min: return f.min;
+        case Arg::Max: return f.max;
+        case Arg::PktFlag: return f.pkt_flag;
+        case Arg::PktType: return f.pkt_type;
+        case Arg::Base: return f.base;
+        case Arg::Offset: return f.offset;
+        case Arg::BaseOff: return f.base_off;
+        case Arg::Label: return label;
+        case Arg::End: break;
+    }
+    return 0;
+}
+
+// Prints 'fmt' with the row's fields. Every conversion of the table takes an
+// int-sized argument ("%d", "%x", "%#x"); a 32-bit field shown with "%d" is
+// read back as the signed int of the same bits, as the field tools expect.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#pragma GCC diagnostic ignored "-Wformat-security"
+void print_fields(const char *fmt, const Args &args, const Fields &f, uint32_t label) {
+    unsigned a[kMaxArgs];
+    for (size_t i = 0; i < kMaxArgs; ++i) a[i] = pick(args[i], f, label);
+    std::printf(fmt, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+}
+
+void print_text(const char *fmt, const char *text) { std::printf(fmt, text); }
+#pragma GCC diagnostic pop
+
+// Fixed-size text, appended to with bounded formatting: an overlong text is
+// cut, never overflowed.
+class Text {
+  public:
+    void add(const char *fmt, ...) __attribute__((format(printf, 2, 3))) {
+        if (len_ >= sizeof buf_ - 1) return;
+        va_list ap;
+        va_start(ap, fmt);
+        int n = std::vsnprintf(buf_ + len_, sizeof buf_ - len_, fmt, ap);
+        va_end(ap);
+        if (n > 0) len_ = len_ + static_cast<size_t>(n) < sizeof buf_ ? len_ + n : sizeof buf_ - 1;
+    }
+    const char *str() const { return buf_; }
+
+  private:
+    char buf_[128] = {};
+    size_t len_ = 0;
+};
+
+// n bytes as "%02x", with 'sep' after every second byte.
+void add_hex_pairs(Text &t, const uint8_t *b, size_t n, char sep) {
+    for (size_t i = 0; i < n; ++i) {
+        t.add("%02x", b[i]);
+        if (i % 2 == 1) t.add("%c", sep);
+    }
+}
+
+// An address printer's output: a line break ("\r" by puts), then the text.
+// Printed in one piece so that a concurrent writer cannot split the pair.
+void print_address(const Text &t) {
+    std::puts("\r");
+    std::fputs(t.str(), stdout);
+}
+
+void dump_mac(const uint8_t *v) {
+    Text t;
+    add_hex_pairs(t, v, 6, '.');
+    t.add("/");
+    add_hex_pairs(t, v + 6, 6, '.');
+    print_address(t);
+}
+
+void dump_ipv4(const uint8_t *v) {
+    Text t;
+    for (int i = 0; i < 4; ++i) t.add("%d.", v[i]);
+    t.add("(");
+    for (int i = 0; i < 4; ++i) t.add("%02x.", v[i]);
+    t.add(")/");
+    for (int i = 4; i < 8; ++i) t.add("%02x.", v[i]);
+    print_address(t);
+}
+
+void dump_ipv6(const uint8_t *v) {
+    Text t;
+    add_hex_pairs(t, v, 16, ':');
+    t.add("/");
+    add_hex_pairs(t, v + 16, 16, ':');
+    print_address(t);
+}
+
+int dump_rule(uint32_t flag, const void *value) {
+    const Row *row = flag < kFlagCount ? &kRows[kIndex.row[flag]] : nullptr;
+    if (row == nullptr || row->kind == Kind::NotSupported) {
+        say(kNotSupported, static_cast<int>(flag));
+        return 0;
+    }
+    if (row->shape != Shape::None && value == nullptr) {
+        say_null("ss_fp_appmng_dump_rule", __LINE__);
+        return -1;
+    }
+    const char *name = fp_rule_flag_strings[flag];
+    const auto *bytes = static_cast<const uint8_t *>(value);
+    // One line is printed under one lock of the stream, so that lines of
+    // dumps on other threads cannot land inside it.
+    flockfile(stdout);
+    switch (row->kind) {
+        case Kind::Named:
+            std::printf("\r\n%s", name);
+            print_fields(row->fmt, row->args, read_fields(row->shape, value), 0);
+            break;
+        case Kind::Whole:
+            print_fields(row->fmt, row->args, read_fields(row->shape, value), flag - row->label_base);
+            break;
+        case Kind::TrueFalse:
+            std::printf("\r\n%s", name);
+            print_text(row->fmt, load_u8(value, 0) != 0 ? "true" : "false");
+            break;
+        case Kind::Address:
+            std::printf("\r\n%s%s", name, row->fmt);
+            break;
+        case Kind::NotSupported:
+            break;
+    }
+    funlockfile(stdout);
+    std::fflush(stdout);
+    if (row->kind == Kind::Address) {
+        if (row->shape == Shape::Mac) dump_mac(bytes);
+        if (row->shape == Shape::Ipv4) dump_ipv4(bytes);
+        if (row->shape == Shape::Ipv6) dump_ipv6(bytes);
+    }
+    return 0;
+}
+
+}  // namespace
+}  // namespace fpss
+
+extern "C" {
+
+int ss_fp_appmng_dump_rule(uint32_t flag, const void *value) { return fpss::dump_rule(flag, value); }
+
+int ss_fp_appmng_dump_mac(const void *value) {
+    FPSS_DUMP_REQUIRE(value, "ss_fp_appmng_dump_mac");
+    fpss::dump_mac(static_cast<const uint8_t *>(value));
+    return 0;
+}
+
+int ss_fp_appmng_dump_ipv4(const void *value) {
+    FPSS_DUMP_REQUIRE(value, "ss_fp_appmng_dump_ipv4");
+    fpss::dump_ipv4(static_cast<const uint8_t *>(value));
+    return 0;
+}
+
+int ss_fp_appmng_dump_ipv6(const void *value) {
+    FPSS_DUMP_REQUIRE(value, "ss_fp_appmng_dump_ipv6");
+    fpss::dump_ipv6(static_cast<const uint8_t *>(value));
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,24 @@
+// Shared pieces of the tracked allocator and its allocation-record table.
+#ifndef FPSS_MEMORY_MEM_STATS_H
+#define FPSS_MEMORY_MEM_STATS_H
+
+#include <pthread.h>
+
+#include "ss_fp_mem.h"
+
+namespace fpss {
+
+// Guards the allocation-record table, every record and every size record in
+// it. Statically initialised: the allocator needs no start-up call.
+extern pthread_mutex_t g_mem_stats_mutex;
+
+// lookup2 hash of an 80-byte file-name key (initial value 0).
+uint32_t mem_key_hash(const char (&file_name)[SS_FP_MEM_FILE_NAME_LEN]);
+
+// Inserts 'rec' and tells whether the table now holds it (false when a record
+// with its key was already live or a resize ran out of memory).
+bool mem_table_insert(ss_fp_mem_info_t *rec);
+
+}  // namespace fpss
+
+#endif  // FPSS_MEMORY_MEM_STATS_H
