@@ -2,10 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <mutex>
+#include <thread>
 
 
 namespace {
@@ -93,6 +100,72 @@ std::string StdoutCapture::take() {
     active_ = false;
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
+}
+
+std::string read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool write_file(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+bool path_exists(const std::string &path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string data_path(const std::string &name) { return std::string(FPSS_TEST_DATA_DIR) + "/" + name; }
+
+::testing::AssertionResult golden(const std::string &name, const std::string &actual) {
+    const std::string path = data_path(name);
+    const char *update = std::getenv("FPSS_UPDATE_GOLDEN");
+    if (update != nullptr && update[0] == '1') {
+        if (!write_file(path, actual)) return ::testing::AssertionFailure() << "cannot write " << path;
+        return ::testing::AssertionSuccess();
+    }
+    if (!path_exists(path)) return ::testing::AssertionFailure() << "no data file " << path;
+    const std::string expected = read_file(path);
+    if (expected == actual) return ::testing::AssertionSuccess();
+    size_t at = 0;
+    while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
+    return ::testing::AssertionFailure() << name << " differs at byte " << at << "\n--- expected\n"
+                                         << expected << "\n--- actual\n" << actual;
+}
+
+void run_threads(int n, const std::function<void(int)> &fn) {
+    std::mutex m;
+    std::condition_variable cv;
+    bool go = false;
+    std::vector<std::thread> threads;
+    threads.reserve(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        threads.emplace_back([&, i] {
+            {
+                std::unique_lock<std::mutex> lock(m);
+                cv.wait(lock, [&] { return go; });
+            }
+            fn(i);
+        });
+    }
+    {
+        std::lock_guard<std::mutex> lock(m);
+        go = true;
+    }
+    cv.notify_all();
+    for (auto &t : threads) t.join();
+}
+
+void for_each_fault(int n, const std::function<void(int)> &fn) {
+    for (int k = 1; k <= n; ++k) {
+        SCOPED_TRACE("allocation " + std::to_string(k) + " fails");
+        FaultInjector::fail_nth(k);
+        fn(k);
+        FaultInjector::reset();
+    }
 }
 
 }  // namespace fpss_test

@@ -8,10 +8,20 @@
 //   themselves (overriding the platform layer through the dynamic linker) and
 //   record every call.
 // - Standard-output capture: StdoutCapture reads what the library printed.
+// - Files: read_file, write_file, path_exists; golden() compares a text with
+//   a data file under tests/data/ byte for byte (FPSS_UPDATE_GOLDEN=1
+//   rewrites the file instead, for a deliberate change of format).
+// - Threads: run_threads(n, fn) runs fn(0) .. fn(n-1) on n threads that
+//   start together and joins them all.
+// - Allocation-failure walk: for_each_fault(n, fn) calls fn(k) once for each
+//   k in 1..n with the k-th system allocation from then on set to fail.
 #ifndef FPSS_TEST_H
 #define FPSS_TEST_H
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +70,24 @@ class StdoutCapture {
   private:
     bool active_;
 };
+
+// Files.
+std::string read_file(const std::string &path);  // empty when it cannot be read
+bool write_file(const std::string &path, const std::string &text);
+bool path_exists(const std::string &path);        // lstat: a link counts itself
+
+// Absolute path of tests/data/<name>.
+std::string data_path(const std::string &name);
+// Gtest assertion result: 'actual' equals the data file byte for byte. With
+// FPSS_UPDATE_GOLDEN=1 in the environment the file is written instead.
+::testing::AssertionResult golden(const std::string &name, const std::string &actual);
+
+// Threads: fn(i) for i in 0..n-1, each on its own thread, released together.
+void run_threads(int n, const std::function<void(int)> &fn);
+
+// Calls fn(k) for k = 1..n, each time after FaultInjector::fail_nth(k), and
+// resets the injector after each call.
+void for_each_fault(int n, const std::function<void(int)> &fn);
 
 }  // namespace fpss_test
 
