@@ -2,12 +2,17 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ make clang libclang-rt-dev libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
-            libbenchmark-dev libreadline-dev binutils
+            libbenchmark-dev libreadline-dev binutils clang-format clang-tidy
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: deps demo check check-asan check-tsan check-fuzz bench install clean
+.PHONY: deps demo check check-asan check-tsan check-fuzz bench coverage format format-check lint install clean
+
+# The project's own sources: what `make format` rewrites and `make lint` checks.
+FORMAT_FILES = $(shell git ls-files -- 'app/*.cpp' 'app/*.h' 'include/*.h' 'platform/*.cpp' 'platform/*.h' \
+                 'tools/*.cpp' 'tools/*.h' 'tests/*.cpp' 'tests/*.h' 'tests/*.c' 'bench/*.cpp' 2>/dev/null)
+LINT_FILES = $(shell git ls-files -- 'app/*.cpp' 'platform/*.cpp' 'tools/*.cpp' 2>/dev/null)
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -29,7 +34,7 @@ demo: deps build/release/Makefile
 check: deps check-asan check-tsan check-fuzz
 
 check-asan: deps
-	cmake -S . -B build/asan $(CMAKE_COMMON) -DFPSS_SANITIZE=address
+	cmake -S . -B build/asan $(CMAKE_COMMON) -DFPSS_SANITIZE=address -DFPSS_WERROR=ON
 	cmake --build build/asan -j $(JOBS)
 	cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
@@ -52,6 +57,31 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./bench/run.sh build/bench
+
+# Line and branch coverage of the library by the whole suite (gcovr).
+coverage: deps
+	@command -v gcovr >/dev/null 2>&1 || { export DEBIAN_FRONTEND=noninteractive; apt-get install -y -q gcovr || { apt-get update -q && apt-get install -y -q gcovr; }; }
+	cmake -S . -B build/coverage -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_FLAGS="--coverage -fprofile-update=atomic" \
+	  -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
+	cmake --build build/coverage -j $(JOBS)
+	find build/coverage -name '*.gcda' -delete
+	cd build/coverage && ctest -j $(JOBS) >/dev/null || { ctest --rerun-failed --output-on-failure; exit 1; }
+	gcovr -r . build/coverage --filter 'app/' --exclude-throw-branches --exclude-unreachable-branches \
+	  --print-summary --txt build/coverage/coverage.txt
+	@grep -E '^(app/|TOTAL)' build/coverage/coverage.txt
+
+# clang-format over the project's sources, in place.
+format: deps
+	clang-format -i $(FORMAT_FILES)
+
+# Fails on any formatting difference or clang-tidy finding.
+format-check: deps
+	clang-format --dry-run -Werror $(FORMAT_FILES)
+
+lint: deps format-check
+	cmake -S . -B build/lint -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DFPSS_BUILD_TESTS=OFF
+	cmake --build build/lint -j $(JOBS) --target fpss_proto
+	printf '%s\n' $(LINT_FILES) | xargs -P $(JOBS) -n 4 clang-tidy -p build/lint --quiet
 
 install: deps build/release/Makefile
 	cmake --build build/release -j $(JOBS)
