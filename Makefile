@@ -2,12 +2,12 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ make clang libclang-rt-dev libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
-            libbenchmark-dev libreadline-dev binutils clang-format clang-tidy
+            libbenchmark-dev libreadline-dev binutils clang-format clang-tidy pkg-config
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: deps demo check check-asan check-tsan check-fuzz bench coverage format format-check lint install clean
+.PHONY: deps demo check check-asan check-tsan check-fuzz bench coverage deb format format-check lint install clean
 
 # The project's own sources: what `make format` rewrites and `make lint` checks.
 FORMAT_FILES = $(shell git ls-files -- 'app/*.cpp' 'app/*.h' 'include/*.h' 'platform/*.cpp' 'platform/*.h' \
@@ -69,6 +69,15 @@ coverage: deps
 	gcovr -r . build/coverage --filter 'app/' --exclude-throw-branches --exclude-unreachable-branches \
 	  --print-summary --txt build/coverage/coverage.txt
 	@grep -E '^(app/|TOTAL)' build/coverage/coverage.txt
+
+# Debian packages under build/deb, then a check that unpacks them into a
+# scratch root and lists what each one holds.
+deb: deps
+	@command -v dpkg-shlibdeps >/dev/null 2>&1 || { export DEBIAN_FRONTEND=noninteractive; apt-get install -y -q dpkg-dev || { apt-get update -q && apt-get install -y -q dpkg-dev; }; }
+	cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFPSS_BUILD_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build/deb -j $(JOBS)
+	cd build/deb && cpack -G DEB
+	tests/packaging/check_debs.sh build/deb
 
 # clang-format over the project's sources, in place.
 format: deps
