@@ -7,7 +7,7 @@ CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 30
 PREFIX ?= /usr/local
 
-.PHONY: deps demo check check-asan check-tsan check-fuzz bench coverage deb format format-check lint install clean
+.PHONY: deps demo check check-asan check-consumer check-tsan check-fuzz bench coverage deb format format-check lint install clean
 
 # The project's own sources: what `make format` rewrites and `make lint` checks.
 FORMAT_FILES = $(shell git ls-files -- 'app/*.cpp' 'app/*.h' 'include/*.h' 'platform/*.cpp' 'platform/*.h' \
@@ -31,13 +31,20 @@ demo: deps build/release/Makefile
 	cmake --build build/release -j $(JOBS)
 	./examples/demo.sh build/release
 
-check: deps check-asan check-tsan check-fuzz
+check: deps check-asan check-consumer check-tsan check-fuzz
 
 check-asan: deps
 	cmake -S . -B build/asan $(CMAKE_COMMON) -DFPSS_SANITIZE=address -DFPSS_WERROR=ON
 	cmake --build build/asan -j $(JOBS)
 	cd build/asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# A module built against the installed (sanitized) library, through pkg-config
+# and through find_package(fpss), packs and unpacks resource records. Kept out
+# of CTest: it builds whole projects and tests the packaging, not the code.
+check-consumer: check-asan
+	ASAN_OPTIONS=detect_leaks=1 tests/consumer/run.sh build/asan cc -fsanitize=address,undefined \
+	  -fno-sanitize-recover=undefined -fno-omit-frame-pointer
 
 check-tsan: deps
 	cmake -S . -B build/tsan $(CMAKE_COMMON) -DFPSS_SANITIZE=thread
