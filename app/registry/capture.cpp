@@ -1,14 +1,13 @@
 // Timing capture: the two-level registry with run counts and elapsed
 // microseconds per info node, and a dump table with averages and the group's
 // total.
-#include <cinttypes>
 #include <cstddef>
-#include <cstdio>
-#include <cstring>
+#include <cstdint>
 #include <type_traits>
 
-#include "registry/registry.h"
+#include "core/locks.h"
 #include "core/stdout.h"
+#include "registry/registry.h"
 #include "libss_fp_cap_mon.h"
 
 // A group or info node and its lookup key share their head: the name.
@@ -19,12 +18,14 @@ static_assert(std::is_standard_layout_v<libss_fp_cap_hdl_t> && std::is_standard_
               "C records");
 static_assert(offsetof(libss_fp_cap_hdl_t, lock) == 0 && offsetof(libss_fp_cap_info_t, running) == 200,
               "field order of the C records");
+// The registry template's results and limits are those of the C header.
+static_assert(fpss::registry::kEArg == LIBSS_FP_REG_E_ARG && fpss::registry::kENoGroup == LIBSS_FP_REG_E_NO_GROUP &&
+                  fpss::registry::kENameLen == LIBSS_FP_REG_E_NAME_LEN &&
+                  fpss::registry::kMaxGroups == LIBSS_FP_REG_MAX_GRP &&
+                  fpss::registry::kMaxInfos == LIBSS_FP_REG_MAX_INFO,
+              "registry results and limits");
 
 namespace {
-
-using fpss::Site;
-
-constexpr const fpss::Family &kFamily = fpss::family::kCapture;
 
 // The figures of one info node (running, times, start_time, total_time) are
 // guarded by one of these mutexes, chosen by the node's address: a start, a
@@ -46,30 +47,20 @@ struct CapTraits {
     using Grp = libss_fp_cap_grp_t;
     using Info = libss_fp_cap_info_t;
 
-    static constexpr const char *kTag = kFamily.tag;
+    static constexpr const fpss::Family &kFamily = fpss::family::kCapture;
+    static constexpr char kToken[] = "cap";
     // Overlong names are refused only once the group table (and, for an
     // overlong info name, the group) has been made.
     static constexpr bool kNamesFirst = false;
 
-    static constexpr const char *kCallGrpHash = "libss_fp_cap_try_crt_grp_hash(cap_hdl)";
-    static constexpr const char *kCallInfoHash = "libss_fp_cap_crt_info_hash(cap_grp)";
-    static constexpr const char *kCallInsertGrp = "libss_hash_insert_item(cap_hdl->grp_hash, (void *)cap_grp)";
-    static constexpr const char *kCallInsertInfo = "libss_hash_insert_item(cap_grp->cap_hash, (void *)cap_info)";
-
-    static constexpr Site kSiteTryCrtGrpHash{kFamily.path, "libss_fp_cap_try_crt_grp_hash", __LINE__};
-    static constexpr Site kSiteTryCrtInfoNode{kFamily.path, "libss_fp_cap_try_crt_info_node", __LINE__};
-    static constexpr Site kSiteCrtAndInsertGrpNode{kFamily.path, "libss_fp_cap_crt_and_insert_grp_node", __LINE__};
-    static constexpr Site kSiteCrtInfoHash{kFamily.path, "libss_fp_cap_crt_info_hash", __LINE__};
-    static constexpr Site kSiteCrtAndInsertInfoNode{kFamily.path, "libss_fp_cap_crt_and_insert_info_node", __LINE__};
-    static constexpr Site kSiteCpToDumpList{kFamily.path, "libss_fp_cap_cp_to_dump_list", __LINE__};
-
     static libss_hash_t *&info_hash(Grp *g) { return g->cap_hash; }
+    static void set_ops(Hdl *hdl);
     static void on_found(Grp *, bool) {}
 
     // A running node stays running and its interval restarts now, so the next
     // stop adds only the time since the reset.
     static void reset_info(Info *info) {
-        int64_t now = fpss::registry::now_us();
+        int64_t now = fpss::monotonic_us();
         fpss::MutexLock guard(stripe_of(info));
         info->times = 0;
         info->total_time = 0;
@@ -83,9 +74,7 @@ struct CapTraits {
     }
     static uint64_t sum_figure(const Info &info) { return static_cast<uint64_t>(info.total_time); }
 
-    static void print_group_line(const Grp *g) {
-        fpss::say("group: [%s]\n", g->name);
-    }
+    static void print_group_line(const Grp *g) { fpss::say("group: [%s]\n", g->name); }
     static void print_table_head() {
         fpss::say("\nFUNC_NAME                              TIMES     TIME[us]     AVERAGE_TIME[us]");
     }
@@ -95,7 +84,7 @@ struct CapTraits {
             avg = static_cast<uint64_t>(info.total_time) / static_cast<uint64_t>(static_cast<int64_t>(info.times));
         }
         fpss::say("\n%-39s%5d%13lld%21llu", info.name, static_cast<int>(info.times),
-                    static_cast<long long>(info.total_time), static_cast<unsigned long long>(avg));
+                  static_cast<long long>(info.total_time), static_cast<unsigned long long>(avg));
     }
     // The group's total is what this dump added up.
     static void print_table_tail(Grp *g, uint64_t sum) {
@@ -106,78 +95,44 @@ struct CapTraits {
 
 using CapRegistry = fpss::registry::Registry<CapTraits>;
 
-constexpr const char *kMemFail = fpss::registry::kMsgMemFail;
-
-// Counts a run when the node moves from idle to running.
-int libss_fp_cap_start(libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *name) {
-    if (cap_hdl == nullptr || grp == nullptr || name == nullptr) {
-        FPSS_ERROR("libss_fp_cap_start", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    libss_fp_cap_info_t *info = CapRegistry::find_or_make(cap_hdl, grp, name, true);
-    if (info == nullptr) {
-        FPSS_ERROR("libss_fp_cap_start", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    int64_t now = fpss::registry::now_us();
+// A start counts a run when it moves the node from idle to running; a stop
+// adds one interval when it moves the node from running to idle. Either is
+// ignored in the other state.
+int run(const char *func, libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *name, bool starting) {
+    libss_fp_cap_info_t *info = CapRegistry::node(func, cap_hdl, grp, name, starting);
+    if (info == nullptr) return LIBSS_FP_REG_E_ARG;
+    int64_t now = fpss::monotonic_us();
     fpss::MutexLock guard(stripe_of(info));
-    if (info->running) return 0;
-    info->times = static_cast<int32_t>(static_cast<uint32_t>(info->times) + 1u);
-    info->running = 1;
-    info->start_time = now;
+    if ((info->running != 0) == starting) return 0;
+    info->running = starting ? 1 : 0;
+    if (starting) {
+        info->times = static_cast<int32_t>(static_cast<uint32_t>(info->times) + 1u);
+        info->start_time = now;
+    } else {
+        info->total_time += now - info->start_time;
+    }
     return 0;
 }
 
-// Adds one interval when the node moves from running to idle.
-int libss_fp_cap_stop(libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *name) {
-    if (cap_hdl == nullptr || grp == nullptr || name == nullptr) {
-        FPSS_ERROR("libss_fp_cap_stop", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    libss_fp_cap_info_t *info = CapRegistry::find_or_make(cap_hdl, grp, name, false);
-    if (info == nullptr) {
-        FPSS_ERROR("libss_fp_cap_stop", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    int64_t now = fpss::registry::now_us();
-    fpss::MutexLock guard(stripe_of(info));
-    if (!info->running) return 0;
-    info->running = 0;
-    info->total_time += now - info->start_time;
-    return 0;
+int start(libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *name) {
+    return run("libss_fp_cap_start", cap_hdl, grp, name, true);
 }
 
-int libss_fp_cap_reset(libss_fp_cap_hdl_t *cap_hdl, const char *grp) {
-    if (cap_hdl == nullptr) {
-        FPSS_ERROR("libss_fp_cap_reset", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    return CapRegistry::reset(cap_hdl, grp);
+int stop(libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *name) {
+    return run("libss_fp_cap_stop", cap_hdl, grp, name, false);
 }
 
-int libss_fp_cap_dump(libss_fp_cap_hdl_t *cap_hdl, const char *grp, const char *mod_name) {
-    if (cap_hdl == nullptr) {
-        FPSS_ERROR("libss_fp_cap_dump", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    return CapRegistry::dump(cap_hdl, grp, mod_name);
+void CapTraits::set_ops(Hdl *hdl) {
+    hdl->start = &start;
+    hdl->stop = &stop;
+    hdl->reset = &CapRegistry::reset;
+    hdl->dump = &CapRegistry::dump;
 }
 
 }  // namespace
 
 extern "C" {
 
-int libss_fp_cap_init_hdl_func(libss_fp_cap_hdl_t *cap_hdl) {
-    if (cap_hdl == nullptr) {
-        FPSS_ERROR("libss_fp_cap_init_hdl_func", kMemFail);
-        return LIBSS_FP_REG_E_ARG;
-    }
-    pthread_rwlock_init(&cap_hdl->lock, nullptr);
-    cap_hdl->start = &libss_fp_cap_start;
-    cap_hdl->stop = &libss_fp_cap_stop;
-    cap_hdl->reset = &libss_fp_cap_reset;
-    cap_hdl->dump = &libss_fp_cap_dump;
-    return 0;
-}
+int libss_fp_cap_init_hdl_func(libss_fp_cap_hdl_t *cap_hdl) { return CapRegistry::init(cap_hdl); }
 
 }  // extern "C"

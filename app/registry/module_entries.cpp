@@ -1,6 +1,5 @@
 // Registry exerciser entries: dump or reset the capture and counter
 // registries of one module, or of modules 1 to 10, by module number.
-#include <cstdio>
 #include <cstring>
 
 #include "core/stdout.h"
@@ -51,8 +50,11 @@ void for_modules(int mod, Step step) {
 extern "C" {
 
 void ut_libss_fp_cap_op(int op, int mod, const char *grp) {
-    if (grp != nullptr) std::printf("mod: %d, grp: %s\n", mod, grp);
-    else fpss::say("mod: %d\n", mod);
+    if (grp != nullptr) {
+        fpss::say("mod: %d, grp: %s\n", mod, grp);
+    } else {
+        fpss::say("mod: %d\n", mod);
+    }
     if (op != UT_LIBSS_FP_OP_DUMP && op != UT_LIBSS_FP_OP_RESET) return;
     for_modules(mod, [grp, op](int m) { cap_grp_op(m, grp, op); });
 }

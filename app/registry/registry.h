@@ -3,18 +3,16 @@
 // info nodes, made on first use and kept for the life of the process, with
 // resets and sorted dumps.
 //
-// The two families differ only in their records, their figures, their dump
-// formats and the names their reports print; a traits type supplies those:
+// The two families differ only in their records, their figures and their dump
+// formats; a traits type supplies those:
 //
 //     struct Traits {
-//         using Hdl, Grp, Info;                       // the C records
-//         static constexpr const char *kTag;           // accounting tag of the allocator
+//         using Hdl, Grp, Info;                        // the C records
+//         static constexpr const Family &kFamily;      // accounting tag and report path
+//         static constexpr char kToken[];              // "cap" or "cnt": names the reports print
 //         static constexpr bool kNamesFirst;           // refuse overlong names before making anything
-//         static constexpr const char *kCallGrpHash, *kCallInfoHash,
-//                                     *kCallInsertGrp, *kCallInsertInfo;  // "%s call failed" arguments
-//         static constexpr Site kSiteTryCrtGrpHash, kSiteTryCrtInfoNode, kSiteCrtAndInsertGrpNode,
-//                               kSiteCrtInfoHash, kSiteCrtAndInsertInfoNode, kSiteCpToDumpList;
 //         static libss_hash_t *&info_hash(Grp *);
+//         static void set_ops(Hdl *);                  // stores the operation pointers
 //         static void on_found(Grp *, bool up);        // after the node is found or made
 //         static void reset_info(Info *);              // under the group's lock (shared)
 //         static void reset_group(Grp *);              // after its nodes, same hold
@@ -22,12 +20,13 @@
 //         static uint64_t sum_figure(const Info &);    // what the group's dump adds up
 //         static void print_group_line(const Grp *);   // opens a group's dump
 //         static void print_table_head();
-//         static void print_row(const Info &);        // one row, in name order
+//         static void print_row(const Info &);         // one row, in name order
 //         static void print_table_tail(Grp *, uint64_t sum);
 //     };
 //
-// The reports come from the sites the traits give, so they name the family's
-// own source file and functions.
+// The reports name the family's source file and the functions of the family's
+// own C sources ("libss_fp_<token>_try_crt_grp_hash", ...), made from the
+// token at compile time; each prints the line of its own call here.
 //
 // Locks: the registry's lock guards its group table and count, a group's lock
 // its info table and count; shared for lookups and walks, exclusive for
@@ -38,34 +37,54 @@
 #ifndef FPSS_REGISTRY_REGISTRY_H
 #define FPSS_REGISTRY_REGISTRY_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
+#include "core/clock.h"
+#include "core/family.h"
 #include "core/list.h"
 #include "core/locks.h"
 #include "core/report.h"
-#include "libss_fp_cap_mon.h"
 #include "libss_hash.h"
 #include "ss_fp_mem.h"
 
 namespace fpss {
 namespace registry {
 
-constexpr size_t kGrpNameLen = LIBSS_FP_REG_GRP_NAME_LEN;
-constexpr size_t kInfoNameLen = LIBSS_FP_REG_INFO_NAME_LEN;
-constexpr int32_t kMaxGroups = LIBSS_FP_REG_MAX_GRP;
-constexpr uint32_t kMaxInfos = LIBSS_FP_REG_MAX_INFO;
+// Results of the operations and the limits of a registry (the values of the C
+// header's LIBSS_FP_REG_ constants, which capture.cpp checks).
+constexpr int kEArg = -2;
+constexpr int kENoGroup = 5;
+constexpr int kENameLen = 6;
+constexpr int32_t kMaxGroups = 100;
+constexpr uint32_t kMaxInfos = 200;
 // Table sizes asked of the hash table and their chain-warning thresholds.
 constexpr uint32_t kGrpTableSize = 20;
 constexpr uint32_t kGrpWarning = 3;
 constexpr uint32_t kInfoTableSize = 100;
 constexpr uint32_t kInfoWarning = 5;
 
-constexpr const char *kMsgMemFail = "mem malloc failed";
-constexpr const char *kMsgNoMemRv = "no enough memory, rv: %d";
-constexpr const char *kMsgCallFailed = "%s call failed, rv = %d";
+// A NUL-terminated text of N - 1 characters built at compile time.
+template <size_t N>
+struct Text {
+    char s[N] = {};
+};
+
+template <size_t N>
+constexpr void append(char *out, size_t &at, const char (&part)[N]) {
+    for (size_t i = 0; i + 1 < N; ++i) out[at++] = part[i];
+}
+
+// The parts, each a string literal or a constexpr char array, one after the other.
+template <size_t... N>
+constexpr Text<(N + ...) - sizeof...(N) + 1> join(const char (&...parts)[N]) {
+    Text<(N + ...) - sizeof...(N) + 1> out{};
+    size_t at = 0;
+    (append(out.s, at, parts), ...);
+    return out;
+}
 
 // True when 'name' and its NUL do not fit in 'width' bytes.
 inline bool too_long(const char *name, size_t width) { return strnlen(name, width) + 1 > width; }
@@ -88,13 +107,6 @@ int name_cmp(void *item, void *key) {
     return (la == lb && std::memcmp(a, b, la) == 0) ? 0 : -1;
 }
 
-// Microseconds of the monotonic clock.
-inline int64_t now_us() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000 + ts.tv_nsec / 1000;
-}
-
 template <class T>
 T *load_acquire(T *const &p) { return __atomic_load_n(&p, __ATOMIC_ACQUIRE); }
 
@@ -105,75 +117,99 @@ class Registry {
     using Grp = typename Traits::Grp;
     using Info = typename Traits::Info;
 
-    // Finds or makes the info node 'name' of group 'grp'; null when it can be
-    // neither found nor made (the reports are made on the way, the caller
-    // adds its own). 'up' is passed to Traits::on_found.
+    // Makes a zero-filled registry ready: its lock and its operations.
+    static int init(Hdl *hdl) {
+        if (hdl == nullptr) return refuse(kFnInit.s);
+        pthread_rwlock_init(&hdl->lock, nullptr);
+        Traits::set_ops(hdl);
+        return 0;
+    }
+
+    // Reports a null argument of the operation 'func' and gives its result.
+    static int refuse(const char *func) {
+        FPSS_ERROR(func, "mem malloc failed");
+        return kEArg;
+    }
+
+    // The front of the operations that count (start, stop, inc, dec): the info
+    // node 'name' of group 'grp', found or made, or null (reported as 'func')
+    // for a null argument or a node that can be neither found nor made. 'up'
+    // is passed to Traits::on_found.
+    static Info *node(const char *func, Hdl *hdl, const char *grp, const char *name, bool up) {
+        if (hdl == nullptr || grp == nullptr || name == nullptr) {
+            refuse(func);
+            return nullptr;
+        }
+        Info *info = find_or_make(hdl, grp, name, up);
+        if (info == nullptr) FPSS_ERROR(func, "mem malloc failed");
+        return info;
+    }
+
+    // Zeroes the figures of one group or of all ('grp' null).
+    static int reset(Hdl *hdl, const char *grp) {
+        if (hdl == nullptr) return refuse(kFnReset.s);
+        if (load_acquire(hdl->grp_hash) == nullptr) return kENoGroup;
+        return on_groups<&reset_grp>(hdl, grp);
+    }
+
+    // Prints the separator, the time line and one group or all ('grp' null).
+    static int dump(Hdl *hdl, const char *grp, const char *mod_name) {
+        if (hdl == nullptr) return refuse(kFnDump.s);
+        if (load_acquire(hdl->grp_hash) == nullptr) return kENoGroup;
+        std::puts("\n===================================================================");
+        int64_t us = monotonic_us();
+        std::printf(">>mod: [%s], op time: %lld.%06lds\n\n", mod_name != nullptr ? mod_name : "(null)",
+                    static_cast<long long>(us / 1000000), static_cast<long>(us % 1000000));
+        std::fflush(stdout);
+        return on_groups<&dump_grp>(hdl, grp);
+    }
+
+  private:
+    // The family the reports of this class name (see core/report.h).
+    static constexpr const Family &kFamily = Traits::kFamily;
+
+    static constexpr size_t kGrpNameLen = sizeof(Grp::name);
+    static constexpr size_t kInfoNameLen = sizeof(Info::name);
+
+    // The names the reports print, and the arguments of "%s call failed".
+    static constexpr auto kFnInit = join("libss_fp_", Traits::kToken, "_init_hdl_func");
+    static constexpr auto kFnReset = join("libss_fp_", Traits::kToken, "_reset");
+    static constexpr auto kFnDump = join("libss_fp_", Traits::kToken, "_dump");
+    static constexpr auto kFnTryCrtInfoNode = join("libss_fp_", Traits::kToken, "_try_crt_info_node");
+    static constexpr auto kFnTryCrtGrpHash = join("libss_fp_", Traits::kToken, "_try_crt_grp_hash");
+    static constexpr auto kFnCrtAndInsertGrpNode = join("libss_fp_", Traits::kToken, "_crt_and_insert_grp_node");
+    static constexpr auto kFnCrtInfoHash = join("libss_fp_", Traits::kToken, "_crt_info_hash");
+    static constexpr auto kFnCrtAndInsertInfoNode = join("libss_fp_", Traits::kToken, "_crt_and_insert_info_node");
+    static constexpr auto kFnCpToDumpList = join("libss_fp_", Traits::kToken, "_cp_to_dump_list");
+    static constexpr auto kCallGrpHash = join(kFnTryCrtGrpHash.s, "(", Traits::kToken, "_hdl)");
+    static constexpr auto kCallInfoHash = join(kFnCrtInfoHash.s, "(", Traits::kToken, "_grp)");
+    static constexpr auto kCallInsertGrp =
+        join("libss_hash_insert_item(", Traits::kToken, "_hdl->grp_hash, (void *)", Traits::kToken, "_grp)");
+    static constexpr auto kCallInsertInfo = join("libss_hash_insert_item(", Traits::kToken, "_grp->",
+                                                 Traits::kToken, "_hash, (void *)", Traits::kToken, "_info)");
+
     static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {
         if (Traits::kNamesFirst && (too_long(name, kInfoNameLen) || too_long(grp, kGrpNameLen))) return nullptr;
         if (!try_crt_grp_hash(hdl)) {
-            report_error(Traits::kSiteTryCrtInfoNode, kMsgCallFailed, Traits::kCallGrpHash, -2);
+            FPSS_ERROR(kFnTryCrtInfoNode.s, "%s call failed, rv = %d", kCallGrpHash.s, -2);
             return nullptr;
         }
         if (too_long(grp, kGrpNameLen)) return nullptr;
         Grp *g = find_grp(hdl, grp);
         if (g == nullptr && (g = crt_and_insert_grp_node(hdl, grp)) == nullptr) {
-            report_error(Traits::kSiteTryCrtInfoNode, kMsgNoMemRv, -2);
+            FPSS_ERROR(kFnTryCrtInfoNode.s, "no enough memory, rv: %d", -2);
             return nullptr;
         }
         if (too_long(name, kInfoNameLen)) return nullptr;
         Info *info = find_info(g, name);
         if (info == nullptr && (info = crt_and_insert_info_node(g, name)) == nullptr) {
-            report_error(Traits::kSiteTryCrtInfoNode, kMsgNoMemRv, -2);
+            FPSS_ERROR(kFnTryCrtInfoNode.s, "no enough memory, rv: %d", -2);
             return nullptr;
         }
         Traits::on_found(g, up);
         return info;
     }
 
-    // Zeroes the figures of one group or of all ('grp' null).
-    static int reset(Hdl *hdl, const char *grp) {
-        if (load_acquire(hdl->grp_hash) == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
-        if (grp == nullptr) {
-            ReadLock guard(&hdl->lock);
-            libss_hash_each_item_op(hdl->grp_hash, &reset_grp_visit, nullptr);
-            return 0;
-        }
-        if (too_long(grp, kGrpNameLen)) return LIBSS_FP_REG_E_NAME_LEN;
-        Grp *g = find_grp(hdl, grp);
-        if (g == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
-        reset_grp(g);
-        return 0;
-    }
-
-    // Prints the separator, the time line and one group or all ('grp' null).
-    static int dump(Hdl *hdl, const char *grp, const char *mod_name) {
-        if (load_acquire(hdl->grp_hash) == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
-        std::puts("\n===================================================================");
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        std::printf(">>mod: [%s], op time: %lld.%06lds\n\n", mod_name != nullptr ? mod_name : "(null)",
-                    static_cast<long long>(ts.tv_sec), static_cast<long>(ts.tv_nsec / 1000));
-        std::fflush(stdout);
-        if (grp == nullptr) {
-            ReadLock guard(&hdl->lock);
-            libss_hash_each_item_op(hdl->grp_hash, &dump_grp_visit, nullptr);
-            return 0;
-        }
-        if (too_long(grp, kGrpNameLen)) return LIBSS_FP_REG_E_NAME_LEN;
-        Grp *g = find_grp(hdl, grp);
-        if (g == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
-        dump_grp(g);
-        return 0;
-    }
-
-    // One row of a dump: a snapshot of an info node, linked in name order.
-    struct Row {
-        ss_fp_list_t link;
-        Info info;
-    };
-    static const Info &row_info(ss_fp_list_t *link) { return FPSS_LIST_ENTRY(link, Row, link)->info; }
-
-  private:
     // Makes the group table on first use. False when it cannot be made.
     static bool try_crt_grp_hash(Hdl *hdl) {
         if (load_acquire(hdl->grp_hash) != nullptr) return true;
@@ -181,7 +217,7 @@ class Registry {
         if (hdl->grp_hash != nullptr) return true;
         libss_hash_t *t = libss_create_hash(kGrpTableSize, &name_hash<kGrpNameLen>, &name_cmp<kGrpNameLen>);
         if (t == nullptr) {
-            report_error(Traits::kSiteTryCrtGrpHash, kMsgMemFail);
+            FPSS_ERROR(kFnTryCrtGrpHash.s, "mem malloc failed");
             return false;
         }
         libss_hash_set_bucket_warning_size(t, kGrpWarning);
@@ -189,18 +225,79 @@ class Registry {
         return true;
     }
 
+    // The node of 'name' in 'table', looked up under 'lock' held shared.
+    template <class Node, size_t W>
+    static Node *lookup(pthread_rwlock_t *lock, libss_hash_t *const &table, const char *name) {
+        char key[W] = {};
+        std::memcpy(key, name, strnlen(name, W - 1));
+        ReadLock guard(lock);
+        return static_cast<Node *>(libss_hash_find_item(table, key));
+    }
+
     static Grp *find_grp(Hdl *hdl, const char *name) {
-        char key[kGrpNameLen] = {};
-        std::memcpy(key, name, strnlen(name, kGrpNameLen - 1));
-        ReadLock guard(&hdl->lock);
-        return static_cast<Grp *>(libss_hash_find_item(hdl->grp_hash, key));
+        return lookup<Grp, kGrpNameLen>(&hdl->lock, hdl->grp_hash, name);
     }
 
     static Info *find_info(Grp *g, const char *name) {
-        char key[kInfoNameLen] = {};
-        std::memcpy(key, name, strnlen(name, kInfoNameLen - 1));
-        ReadLock guard(&g->lock);
-        return static_cast<Info *>(libss_hash_find_item(Traits::info_hash(g), key));
+        return lookup<Info, kInfoNameLen>(&g->lock, Traits::info_hash(g), name);
+    }
+
+    template <int (*Each)(Grp *)>
+    static int visit(void *item, void *) { return Each(static_cast<Grp *>(item)); }
+
+    // Runs 'Each' on every group, under the registry's lock held shared
+    // ('grp' null; a non-zero result ends the walk), or on the group named,
+    // with no registry lock held. 0, or why the group named was not found.
+    template <int (*Each)(Grp *)>
+    static int on_groups(Hdl *hdl, const char *grp) {
+        if (grp == nullptr) {
+            ReadLock guard(&hdl->lock);
+            libss_hash_each_item_op(hdl->grp_hash, &visit<Each>, nullptr);
+            return 0;
+        }
+        if (too_long(grp, kGrpNameLen)) return kENameLen;
+        Grp *g = find_grp(hdl, grp);
+        if (g == nullptr) return kENoGroup;
+        Each(g);
+        return 0;
+    }
+
+    // A zero-filled node named 'name' for a level whose 'count' (guarded by
+    // 'lock') is below 'max'. Null when the level is full (no report) or the
+    // allocation fails (reported as 'func').
+    template <class Node, class Count>
+    static Node *new_node(pthread_rwlock_t *lock, const Count &count, Count max, const char *name, const char *func) {
+        {
+            ReadLock guard(lock);
+            if (count >= max) return nullptr;
+        }
+        auto *node = static_cast<Node *>(ss_fp_calloc(1, sizeof(Node), kFamily.tag));
+        if (node == nullptr) {
+            FPSS_ERROR(func, "no enough memory, rv: %d", -2);
+            return nullptr;
+        }
+        std::memcpy(node->name, name, std::strlen(name) + 1);
+        return node;
+    }
+
+    // Inserts the new 'node' into 'table' and counts it, holding 'lock'
+    // exclusively, unless a node of the same name is there already (that one
+    // is returned) or 'count' has reached 'max' (null). Null too when the
+    // insertion fails, reported as 'func' with 'call'. The caller releases
+    // 'node' when something else comes back.
+    template <class Node, class Count>
+    static Node *insert(pthread_rwlock_t *lock, libss_hash_t *const &table, Count *count, Count max, Node *node,
+                        const char *func, const char *call) {
+        WriteLock guard(lock);
+        auto *existing = static_cast<Node *>(libss_hash_find_item(table, node->name));
+        if (existing != nullptr || *count >= max) return existing;
+        int rv = libss_hash_insert_item(table, node);
+        if (rv != 0) {
+            FPSS_ERROR(func, "%s call failed, rv = %d", call, rv);
+            return nullptr;
+        }
+        ++*count;
+        return node;
     }
 
     // Releases a group that never made it into the table.
@@ -211,84 +308,45 @@ class Registry {
             Traits::info_hash(g) = nullptr;
         }
         pthread_rwlock_destroy(&g->lock);
-        ss_fp_free(g, Traits::kTag);
+        ss_fp_free(g, kFamily.tag);
     }
 
     // Makes group 'name' with its info table and inserts it, unless another
     // thread inserted it first (then that group is returned). Null on failure.
     static Grp *crt_and_insert_grp_node(Hdl *hdl, const char *name) {
-        {
-            ReadLock guard(&hdl->lock);
-            if (hdl->grp_num >= kMaxGroups) return nullptr;
-        }
-        auto *g = static_cast<Grp *>(ss_fp_calloc(1, sizeof(Grp), Traits::kTag));
-        if (g == nullptr) {
-            report_error(Traits::kSiteCrtAndInsertGrpNode, kMsgNoMemRv, -2);
-            return nullptr;
-        }
-        std::memcpy(g->name, name, std::strlen(name) + 1);
+        auto *g = new_node<Grp>(&hdl->lock, hdl->grp_num, kMaxGroups, name, kFnCrtAndInsertGrpNode.s);
+        if (g == nullptr) return nullptr;
         pthread_rwlock_init(&g->lock, nullptr);
         if (!crt_info_hash(g)) {
-            report_error(Traits::kSiteCrtAndInsertGrpNode, kMsgCallFailed, Traits::kCallInfoHash, -2);
+            FPSS_ERROR(kFnCrtAndInsertGrpNode.s, "%s call failed, rv = %d", kCallInfoHash.s, -2);
             pthread_rwlock_destroy(&g->lock);
-            ss_fp_free(g, Traits::kTag);
+            ss_fp_free(g, kFamily.tag);
             return nullptr;
         }
         libss_hash_set_bucket_warning_size(Traits::info_hash(g), kInfoWarning);
-        Grp *existing = nullptr;
-        int rv = 0;
-        {
-            WriteLock guard(&hdl->lock);
-            existing = static_cast<Grp *>(libss_hash_find_item(hdl->grp_hash, g->name));
-            if (existing == nullptr && hdl->grp_num < kMaxGroups) {
-                rv = libss_hash_insert_item(hdl->grp_hash, g);
-                if (rv == 0) {
-                    hdl->grp_num++;
-                    return g;
-                }
-                report_error(Traits::kSiteCrtAndInsertGrpNode, kMsgCallFailed, Traits::kCallInsertGrp, rv);
-            }
-        }
-        drop_grp(g);
-        return existing;
+        Grp *got = insert(&hdl->lock, hdl->grp_hash, &hdl->grp_num, kMaxGroups, g, kFnCrtAndInsertGrpNode.s,
+                          kCallInsertGrp.s);
+        if (got != g) drop_grp(g);
+        return got;
     }
 
     static bool crt_info_hash(Grp *g) {
         WriteLock guard(&g->lock);
         Traits::info_hash(g) = libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
         if (Traits::info_hash(g) != nullptr) return true;
-        report_error(Traits::kSiteCrtInfoHash, kMsgMemFail);
+        FPSS_ERROR(kFnCrtInfoHash.s, "mem malloc failed");
         return false;
     }
 
     // Makes info node 'name' and inserts it, unless another thread inserted
     // it first (then that node is returned). Null on failure.
     static Info *crt_and_insert_info_node(Grp *g, const char *name) {
-        {
-            ReadLock guard(&g->lock);
-            if (g->info_num >= kMaxInfos) return nullptr;
-        }
-        auto *info = static_cast<Info *>(ss_fp_calloc(1, sizeof(Info), Traits::kTag));
-        if (info == nullptr) {
-            report_error(Traits::kSiteCrtAndInsertInfoNode, kMsgNoMemRv, -2);
-            return nullptr;
-        }
-        std::memcpy(info->name, name, std::strlen(name) + 1);
-        Info *existing = nullptr;
-        {
-            WriteLock guard(&g->lock);
-            existing = static_cast<Info *>(libss_hash_find_item(Traits::info_hash(g), info->name));
-            if (existing == nullptr && g->info_num < kMaxInfos) {
-                int rv = libss_hash_insert_item(Traits::info_hash(g), info);
-                if (rv == 0) {
-                    g->info_num++;
-                    return info;
-                }
-                report_error(Traits::kSiteCrtAndInsertInfoNode, kMsgCallFailed, Traits::kCallInsertInfo, rv);
-            }
-        }
-        ss_fp_free(info, Traits::kTag);
-        return existing;
+        auto *info = new_node<Info>(&g->lock, g->info_num, kMaxInfos, name, kFnCrtAndInsertInfoNode.s);
+        if (info == nullptr) return nullptr;
+        Info *got = insert(&g->lock, Traits::info_hash(g), &g->info_num, kMaxInfos, info, kFnCrtAndInsertInfoNode.s,
+                           kCallInsertInfo.s);
+        if (got != info) ss_fp_free(info, kFamily.tag);
+        return got;
     }
 
     static int reset_info_visit(void *item, void *) {
@@ -297,14 +355,19 @@ class Registry {
     }
 
     static int reset_grp(Grp *g) {
-        if (Traits::info_hash(g) == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
+        if (Traits::info_hash(g) == nullptr) return kENoGroup;
         ReadLock guard(&g->lock);
         libss_hash_each_item_op(Traits::info_hash(g), &reset_info_visit, nullptr);
         Traits::reset_group(g);
         return 0;
     }
 
-    static int reset_grp_visit(void *item, void *) { return reset_grp(static_cast<Grp *>(item)); }
+    // One row of a dump: a snapshot of an info node, linked in name order.
+    struct Row {
+        ss_fp_list_t link;
+        Info info;
+    };
+    static const Info &row_info(ss_fp_list_t *link) { return FPSS_LIST_ENTRY(link, Row, link)->info; }
 
     struct Collect {
         ss_fp_list_t rows;
@@ -319,9 +382,9 @@ class Registry {
         Info snap;
         Traits::snapshot(static_cast<const Info *>(item), &snap);
         c->sum += Traits::sum_figure(snap);
-        auto *row = static_cast<Row *>(ss_fp_calloc(1, sizeof(Row), Traits::kTag));
+        auto *row = static_cast<Row *>(ss_fp_calloc(1, sizeof(Row), kFamily.tag));
         if (row == nullptr) {
-            report_error(Traits::kSiteCpToDumpList, kMsgMemFail);
+            FPSS_ERROR(kFnCpToDumpList.s, "mem malloc failed");
             return 0;
         }
         row->info = snap;
@@ -335,7 +398,7 @@ class Registry {
     // itself holds no group lock. Releases the rows.
     static int dump_grp(Grp *g) {
         Traits::print_group_line(g);
-        if (Traits::info_hash(g) == nullptr) return LIBSS_FP_REG_E_NO_GROUP;
+        if (Traits::info_hash(g) == nullptr) return kENoGroup;
         Collect c;
         list_init(&c.rows);
         c.sum = 0;
@@ -348,13 +411,11 @@ class Registry {
             ss_fp_list_t *first = c.rows.next;
             Traits::print_row(row_info(first));
             list_del(first);
-            ss_fp_free(FPSS_LIST_ENTRY(first, Row, link), Traits::kTag);
+            ss_fp_free(FPSS_LIST_ENTRY(first, Row, link), kFamily.tag);
         }
         Traits::print_table_tail(g, c.sum);
         return 0;
     }
-
-    static int dump_grp_visit(void *item, void *) { return dump_grp(static_cast<Grp *>(item)); }
 };
 
 }  // namespace registry

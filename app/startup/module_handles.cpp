@@ -9,9 +9,11 @@
 static_assert(std::is_standard_layout_v<fp_pub_hdl_t>, "the handle is a C record");
 static_assert(offsetof(fp_pub_hdl_t, mod_name) == 0, "the module name opens the handle");
 
+namespace fpss {
+namespace startup {
 namespace {
 
-constexpr const fpss::Family &kFamily = fpss::family::kStartup;
+constexpr const Family &kFamily = family::kStartup;
 
 // Releases every handle made so far and empties every slot. 'initialised'
 // handles (those below it) had their registry locks set up.
@@ -30,6 +32,30 @@ int roll_back(int initialised) {
 }
 
 }  // namespace
+
+// One zero-filled handle per module, named from fp_mod_name, with its counter
+// and capture registries ready. On failure every slot is left null.
+int make_module_handles() {
+    for (int mod = FP_MOD_NONE; mod < FP_MOD_MAX; ++mod) {
+        auto *h = static_cast<fp_pub_hdl_t *>(ss_fp_calloc(1, sizeof(fp_pub_hdl_t), kFamily.tag));
+        fp_pub_hdl[mod] = h;
+        if (h == nullptr) {
+            FPSS_ERROR("libss_fp_pub_init", "no enough memory, rv: %d", -2);
+            return roll_back(mod);
+        }
+        const char *name = fp_mod_name[mod];
+        // A missing name is refused like an overlong one.
+        size_t n = name != nullptr ? strnlen(name, FP_PUB_MOD_NAME_LEN) + 1 : FP_PUB_MOD_NAME_LEN + 1;
+        if (n > FP_PUB_MOD_NAME_LEN) return roll_back(mod);
+        std::memcpy(h->mod_name, name, n);
+        libss_fp_cnt_init_hdl_func(&h->cnt_hdl);
+        libss_fp_cap_init_hdl_func(&h->cap_hdl);
+    }
+    return LIBSS_FP_PUB_OK;
+}
+
+}  // namespace startup
+}  // namespace fpss
 
 extern "C" {
 
@@ -53,23 +79,6 @@ const char *const lib_fp_err_syslog_string[FP_ERR_SYSLOG_STRING_NUM] = {
     "the KEY is not continuous.",          // 22
 };
 
-int libss_fp_pub_init(void) {
-    for (int mod = FP_MOD_NONE; mod < FP_MOD_MAX; ++mod) {
-        auto *h = static_cast<fp_pub_hdl_t *>(ss_fp_calloc(1, sizeof(fp_pub_hdl_t), kFamily.tag));
-        fp_pub_hdl[mod] = h;
-        if (h == nullptr) {
-            FPSS_ERROR("libss_fp_pub_init", "no enough memory, rv: %d", -2);
-            return roll_back(mod);
-        }
-        const char *name = fp_mod_name[mod];
-        // A missing name is refused like an overlong one.
-        size_t n = name != nullptr ? strnlen(name, FP_PUB_MOD_NAME_LEN) + 1 : FP_PUB_MOD_NAME_LEN + 1;
-        if (n > FP_PUB_MOD_NAME_LEN) return roll_back(mod);
-        std::memcpy(h->mod_name, name, n);
-        libss_fp_cnt_init_hdl_func(&h->cnt_hdl);
-        libss_fp_cap_init_hdl_func(&h->cap_hdl);
-    }
-    return LIBSS_FP_PUB_OK;
-}
+int libss_fp_pub_init(void) { return fpss::startup::make_module_handles(); }
 
 }  // extern "C"
