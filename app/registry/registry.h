@@ -171,18 +171,20 @@ class Registry {
     static constexpr size_t kGrpNameLen = sizeof(Grp::name);
     static constexpr size_t kInfoNameLen = sizeof(Info::name);
 
-    // The names the reports print, and the arguments of "%s call failed".
+    // The names the reports print: each function's historical name in the
+    // family's C sources (see core/family.h), which peers filter the platform
+    // log by. Then the arguments of "%s call failed".
     static constexpr auto kFnInit = join("libss_fp_", Traits::kToken, "_init_hdl_func");
     static constexpr auto kFnReset = join("libss_fp_", Traits::kToken, "_reset");
     static constexpr auto kFnDump = join("libss_fp_", Traits::kToken, "_dump");
-    static constexpr auto kFnTryCrtInfoNode = join("libss_fp_", Traits::kToken, "_try_crt_info_node");
-    static constexpr auto kFnTryCrtGrpHash = join("libss_fp_", Traits::kToken, "_try_crt_grp_hash");
-    static constexpr auto kFnCrtAndInsertGrpNode = join("libss_fp_", Traits::kToken, "_crt_and_insert_grp_node");
-    static constexpr auto kFnCrtInfoHash = join("libss_fp_", Traits::kToken, "_crt_info_hash");
-    static constexpr auto kFnCrtAndInsertInfoNode = join("libss_fp_", Traits::kToken, "_crt_and_insert_info_node");
-    static constexpr auto kFnCpToDumpList = join("libss_fp_", Traits::kToken, "_cp_to_dump_list");
-    static constexpr auto kCallGrpHash = join(kFnTryCrtGrpHash.s, "(", Traits::kToken, "_hdl)");
-    static constexpr auto kCallInfoHash = join(kFnCrtInfoHash.s, "(", Traits::kToken, "_grp)");
+    static constexpr auto kFnFindOrMake = join("libss_fp_", Traits::kToken, "_try_crt_info_node");
+    static constexpr auto kFnMakeGrpTable = join("libss_fp_", Traits::kToken, "_try_crt_grp_hash");
+    static constexpr auto kFnMakeGrp = join("libss_fp_", Traits::kToken, "_crt_and_insert_grp_node");
+    static constexpr auto kFnMakeInfoTable = join("libss_fp_", Traits::kToken, "_crt_info_hash");
+    static constexpr auto kFnMakeInfo = join("libss_fp_", Traits::kToken, "_crt_and_insert_info_node");
+    static constexpr auto kFnCollectRow = join("libss_fp_", Traits::kToken, "_cp_to_dump_list");
+    static constexpr auto kCallGrpTable = join(kFnMakeGrpTable.s, "(", Traits::kToken, "_hdl)");
+    static constexpr auto kCallInfoTable = join(kFnMakeInfoTable.s, "(", Traits::kToken, "_grp)");
     static constexpr auto kCallInsertGrp =
         join("libss_hash_insert_item(", Traits::kToken, "_hdl->grp_hash, (void *)", Traits::kToken, "_grp)");
     static constexpr auto kCallInsertInfo = join("libss_hash_insert_item(", Traits::kToken, "_grp->",
@@ -190,20 +192,20 @@ class Registry {
 
     static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {
         if (Traits::kNamesFirst && (too_long(name, kInfoNameLen) || too_long(grp, kGrpNameLen))) return nullptr;
-        if (!try_crt_grp_hash(hdl)) {
-            FPSS_ERROR(kFnTryCrtInfoNode.s, "%s call failed, rv = %d", kCallGrpHash.s, -2);
+        if (!make_grp_table(hdl)) {
+            FPSS_ERROR(kFnFindOrMake.s, "%s call failed, rv = %d", kCallGrpTable.s, -2);
             return nullptr;
         }
         if (too_long(grp, kGrpNameLen)) return nullptr;
         Grp *g = find_grp(hdl, grp);
-        if (g == nullptr && (g = crt_and_insert_grp_node(hdl, grp)) == nullptr) {
-            FPSS_ERROR(kFnTryCrtInfoNode.s, "no enough memory, rv: %d", -2);
+        if (g == nullptr && (g = make_grp(hdl, grp)) == nullptr) {
+            FPSS_ERROR(kFnFindOrMake.s, "no enough memory, rv: %d", -2);
             return nullptr;
         }
         if (too_long(name, kInfoNameLen)) return nullptr;
         Info *info = find_info(g, name);
-        if (info == nullptr && (info = crt_and_insert_info_node(g, name)) == nullptr) {
-            FPSS_ERROR(kFnTryCrtInfoNode.s, "no enough memory, rv: %d", -2);
+        if (info == nullptr && (info = make_info(g, name)) == nullptr) {
+            FPSS_ERROR(kFnFindOrMake.s, "no enough memory, rv: %d", -2);
             return nullptr;
         }
         Traits::on_found(g, up);
@@ -211,13 +213,13 @@ class Registry {
     }
 
     // Makes the group table on first use. False when it cannot be made.
-    static bool try_crt_grp_hash(Hdl *hdl) {
+    static bool make_grp_table(Hdl *hdl) {
         if (load_acquire(hdl->grp_hash) != nullptr) return true;
         WriteLock guard(&hdl->lock);
         if (hdl->grp_hash != nullptr) return true;
         libss_hash_t *t = libss_create_hash(kGrpTableSize, &name_hash<kGrpNameLen>, &name_cmp<kGrpNameLen>);
         if (t == nullptr) {
-            FPSS_ERROR(kFnTryCrtGrpHash.s, "mem malloc failed");
+            FPSS_ERROR(kFnMakeGrpTable.s, "mem malloc failed");
             return false;
         }
         libss_hash_set_bucket_warning_size(t, kGrpWarning);
@@ -313,37 +315,37 @@ class Registry {
 
     // Makes group 'name' with its info table and inserts it, unless another
     // thread inserted it first (then that group is returned). Null on failure.
-    static Grp *crt_and_insert_grp_node(Hdl *hdl, const char *name) {
-        auto *g = new_node<Grp>(&hdl->lock, hdl->grp_num, kMaxGroups, name, kFnCrtAndInsertGrpNode.s);
+    static Grp *make_grp(Hdl *hdl, const char *name) {
+        auto *g = new_node<Grp>(&hdl->lock, hdl->grp_num, kMaxGroups, name, kFnMakeGrp.s);
         if (g == nullptr) return nullptr;
         pthread_rwlock_init(&g->lock, nullptr);
-        if (!crt_info_hash(g)) {
-            FPSS_ERROR(kFnCrtAndInsertGrpNode.s, "%s call failed, rv = %d", kCallInfoHash.s, -2);
+        if (!make_info_table(g)) {
+            FPSS_ERROR(kFnMakeGrp.s, "%s call failed, rv = %d", kCallInfoTable.s, -2);
             pthread_rwlock_destroy(&g->lock);
             ss_fp_free(g, kFamily.tag);
             return nullptr;
         }
         libss_hash_set_bucket_warning_size(Traits::info_hash(g), kInfoWarning);
-        Grp *got = insert(&hdl->lock, hdl->grp_hash, &hdl->grp_num, kMaxGroups, g, kFnCrtAndInsertGrpNode.s,
+        Grp *got = insert(&hdl->lock, hdl->grp_hash, &hdl->grp_num, kMaxGroups, g, kFnMakeGrp.s,
                           kCallInsertGrp.s);
         if (got != g) drop_grp(g);
         return got;
     }
 
-    static bool crt_info_hash(Grp *g) {
+    static bool make_info_table(Grp *g) {
         WriteLock guard(&g->lock);
         Traits::info_hash(g) = libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
         if (Traits::info_hash(g) != nullptr) return true;
-        FPSS_ERROR(kFnCrtInfoHash.s, "mem malloc failed");
+        FPSS_ERROR(kFnMakeInfoTable.s, "mem malloc failed");
         return false;
     }
 
     // Makes info node 'name' and inserts it, unless another thread inserted
     // it first (then that node is returned). Null on failure.
-    static Info *crt_and_insert_info_node(Grp *g, const char *name) {
-        auto *info = new_node<Info>(&g->lock, g->info_num, kMaxInfos, name, kFnCrtAndInsertInfoNode.s);
+    static Info *make_info(Grp *g, const char *name) {
+        auto *info = new_node<Info>(&g->lock, g->info_num, kMaxInfos, name, kFnMakeInfo.s);
         if (info == nullptr) return nullptr;
-        Info *got = insert(&g->lock, Traits::info_hash(g), &g->info_num, kMaxInfos, info, kFnCrtAndInsertInfoNode.s,
+        Info *got = insert(&g->lock, Traits::info_hash(g), &g->info_num, kMaxInfos, info, kFnMakeInfo.s,
                            kCallInsertInfo.s);
         if (got != info) ss_fp_free(info, kFamily.tag);
         return got;
@@ -377,14 +379,14 @@ class Registry {
     // Snapshots one node, adds its figure to the sum (also when no row can be
     // allocated) and links its row before the first row whose name is not
     // smaller.
-    static int cp_to_dump_list(void *item, void *arg) {
+    static int collect_row(void *item, void *arg) {
         auto *c = static_cast<Collect *>(arg);
         Info snap;
         Traits::snapshot(static_cast<const Info *>(item), &snap);
         c->sum += Traits::sum_figure(snap);
         auto *row = static_cast<Row *>(ss_fp_calloc(1, sizeof(Row), kFamily.tag));
         if (row == nullptr) {
-            FPSS_ERROR(kFnCpToDumpList.s, "mem malloc failed");
+            FPSS_ERROR(kFnCollectRow.s, "mem malloc failed");
             return 0;
         }
         row->info = snap;
@@ -404,7 +406,7 @@ class Registry {
         c.sum = 0;
         {
             ReadLock guard(&g->lock);
-            libss_hash_each_item_op(Traits::info_hash(g), &cp_to_dump_list, &c);
+            libss_hash_each_item_op(Traits::info_hash(g), &collect_row, &c);
         }
         Traits::print_table_head();
         while (!list_empty(&c.rows)) {

@@ -74,7 +74,7 @@ struct Side<OutNode> {
 };
 
 // The ids of one side of a handle: their table, issue, lookup, insertion and
-// release. Every function expects the handle's mutex held.
+// release. The functions ending in _locked expect the handle's mutex held.
 template <class Node>
 struct Ids {
     using S = Side<Node>;
@@ -85,15 +85,15 @@ struct Ids {
     }
     static libss_hash_t *make_table() { return libss_create_hash(kTableSize, &hash, &cmp); }
 
-    static Node *find(Hdl *h, uint32_t id) {
+    static Node *find_locked(Hdl *h, uint32_t id) {
         Node key{};
         S::key(&key) = id;
         return static_cast<Node *>(libss_hash_find_item(S::table(h), &key));
     }
 
     // The node of 'id', or null with the miss noticed as 'func'.
-    static Node *find_noticed(const char *func, Hdl *h, uint32_t id) {
-        Node *node = find(h, id);
+    static Node *find_noticed_locked(const char *func, Hdl *h, uint32_t id) {
+        Node *node = find_locked(h, id);
         if (node == nullptr) FPSS_NOTICE(func, "%s", S::kMissingNotice);
         return node;
     }
@@ -102,25 +102,25 @@ struct Ids {
     // skipping ids still held by a live node (only possible once the counter
     // has wrapped). The live ids are all held, so at most live + 1 candidates
     // are tried.
-    static uint32_t issue(Hdl *h) {
+    static uint32_t issue_locked(Hdl *h) {
         uint32_t id = S::last(h);
         for (uint64_t tries = 0; tries <= S::live(h); ++tries) {
             id = (id == UINT32_MAX) ? 1 : id + 1;
-            if (find(h, id) == nullptr) break;
+            if (find_locked(h, id) == nullptr) break;
         }
         S::last(h) = id;
         return id;
     }
 
     // Undoes an issue that came to nothing, so the id is issued again next.
-    static void roll_back(Hdl *h, uint32_t id) {
+    static void roll_back_locked(Hdl *h, uint32_t id) {
         if (S::last(h) == id) S::last(h) = id - 1;
     }
 
     // The zeroed node of 'id' with room for 'extra' bytes after it, counted
     // and inserted. 0, the side's code when it cannot be allocated, or the
     // table's code.
-    static int add(Hdl *h, uint32_t id, uint32_t extra, Node **out) {
+    static int add_locked(Hdl *h, uint32_t id, uint32_t extra, Node **out) {
         Node *node = nullptr;
         if (extra <= static_cast<uint32_t>(INT_MAX) - sizeof(Node)) {
             node = static_cast<Node *>(ss_fp_malloc(static_cast<int>(sizeof(Node) + extra), kFamily.tag));
@@ -134,7 +134,7 @@ struct Ids {
         int rv = libss_hash_insert_item(S::table(h), node);
         if (rv != 0) {
             FPSS_NOTICE(S::kAdd, "%s", S::kInsertNotice);
-            release(h, node);
+            release_locked(h, node);
             return rv;
         }
         *out = node;
@@ -142,7 +142,7 @@ struct Ids {
     }
 
     // Frees a node that is in no table and no list, and uncounts it.
-    static void release(Hdl *h, Node *p) {
+    static void release_locked(Hdl *h, Node *p) {
         if (!FPSS_CHECK(p != NULL)) return;
         ss_fp_free(p, kFamily.tag);
         S::live(h)--;
@@ -150,20 +150,20 @@ struct Ids {
 };
 
 // Removes an outbound node from its table and its inbound node's list, and frees it.
-void drop_out_node(Hdl *h, OutNode *out) {
+void drop_out_locked(Hdl *h, OutNode *out) {
     libss_hash_del_item(h->service_out_hash, out);
     list_del(&out->list);
-    Ids<OutNode>::release(h, out);
+    Ids<OutNode>::release_locked(h, out);
 }
 
 // Frees an inbound node and every outbound node it still has.
-void drop_in_node(Hdl *h, InNode *in) {
+void drop_in_locked(Hdl *h, InNode *in) {
     while (!list_empty(&in->service_out_list)) {
-        drop_out_node(h, FPSS_LIST_ENTRY(in->service_out_list.next, OutNode, list));
+        drop_out_locked(h, FPSS_LIST_ENTRY(in->service_out_list.next, OutNode, list));
     }
     FPSS_CHECK(list_empty(&in->service_out_list));
     libss_hash_del_item(h->service_in_hash, in);
-    Ids<InNode>::release(h, in);
+    Ids<InNode>::release_locked(h, in);
 }
 
 // The frame of the operations on one registered id: the handle check, the
@@ -174,12 +174,12 @@ template <class Node, class Op>
 int on_id(const char *func, Hdl *service_hdl, uint32_t id, int fail, Op op) {
     if (!FPSS_CHECK(service_hdl != NULL)) return fail;
     MutexLock guard(&service_hdl->mutex);
-    Node *node = Ids<Node>::find_noticed(func, service_hdl, id);
+    Node *node = Ids<Node>::find_noticed_locked(func, service_hdl, id);
     return node != nullptr ? op(service_hdl, node) : fail;
 }
 
 int free_in_node_visit(void *item, void *arg) {
-    drop_in_node(static_cast<Hdl *>(arg), static_cast<InNode *>(item));
+    drop_in_locked(static_cast<Hdl *>(arg), static_cast<InNode *>(item));
     return 0;
 }
 
@@ -252,13 +252,13 @@ int open_in(Hdl *service_hdl, const ss_fp_service_para_t *para, uint32_t *serv_i
     if (para != nullptr && para->paralen != 0 && !FPSS_CHECK(para->para != NULL)) return kNotFound;
     uint32_t paralen = para != nullptr ? para->paralen : 0;
     MutexLock guard(&service_hdl->mutex);
-    uint32_t id = Ids<InNode>::issue(service_hdl);
+    uint32_t id = Ids<InNode>::issue_locked(service_hdl);
     *serv_id_in = id;
     InNode *node = nullptr;
-    int rv = Ids<InNode>::add(service_hdl, id, paralen, &node);
+    int rv = Ids<InNode>::add_locked(service_hdl, id, paralen, &node);
     if (rv != 0) {
         FPSS_NOTICE("libss_fp_alloc_service_id_in", "libss_fp_add_service_in_node failed");
-        Ids<InNode>::roll_back(service_hdl, id);
+        Ids<InNode>::roll_back_locked(service_hdl, id);
         return rv;
     }
     node->paralen = paralen;
@@ -275,16 +275,16 @@ int open_out(Hdl *service_hdl, uint32_t serv_id_in, uint32_t *serv_out_id) {
     if (!FPSS_CHECK(service_hdl != NULL)) return kNotFound;
     if (!FPSS_CHECK(serv_out_id != NULL)) return kNotFound;
     MutexLock guard(&service_hdl->mutex);
-    uint32_t id = Ids<OutNode>::issue(service_hdl);
+    uint32_t id = Ids<OutNode>::issue_locked(service_hdl);
     *serv_out_id = id;
     // An unregistered inbound id uses the issued id up.
-    InNode *in = Ids<InNode>::find_noticed("libss_fp_alloc_service_id_out", service_hdl, serv_id_in);
+    InNode *in = Ids<InNode>::find_noticed_locked("libss_fp_alloc_service_id_out", service_hdl, serv_id_in);
     if (in == nullptr) return kNotFound;
     OutNode *out = nullptr;
-    int rv = Ids<OutNode>::add(service_hdl, id, 0, &out);
+    int rv = Ids<OutNode>::add_locked(service_hdl, id, 0, &out);
     if (rv != 0) {
         FPSS_NOTICE("libss_fp_alloc_service_id_out", "libss_fp_add_service_out_node failed");
-        Ids<OutNode>::roll_back(service_hdl, id);
+        Ids<OutNode>::roll_back_locked(service_hdl, id);
         return rv;
     }
     out->node_in = in;
@@ -304,14 +304,14 @@ int receive(Hdl *service_hdl, uint32_t serv_out_id) {
                               if (in->out_recv == in->serv_out && in->state == SS_FP_SERVICE_STATE_WAIT) {
                                   in->state = SS_FP_SERVICE_STATE_DONE;
                               }
-                              drop_out_node(h, out);
+                              drop_out_locked(h, out);
                               return 0;
                           });
 }
 
 int close_in(Hdl *service_hdl, uint32_t serv_id_in) {
     return on_id<InNode>("libss_fp_free_service_id_in", service_hdl, serv_id_in, 0, [](Hdl *h, InNode *in) {
-        drop_in_node(h, in);
+        drop_in_locked(h, in);
         return 0;
     });
 }
