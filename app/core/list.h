@@ -11,6 +11,9 @@ namespace fpss {
 
 inline void list_init(ss_fp_list_t *head) { head->next = head->prev = head; }
 inline bool list_empty(const ss_fp_list_t *head) { return head->next == head; }
+// For a head that another component owns and may hand over zero-filled,
+// never set up: null links count as empty too.
+inline bool list_empty_or_unset(const ss_fp_list_t *head) { return head->next == nullptr || list_empty(head); }
 
 // Links 'n' between 'prev' and 'next'.
 inline void list_link(ss_fp_list_t *n, ss_fp_list_t *prev, ss_fp_list_t *next) {

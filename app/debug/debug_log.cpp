@@ -2,16 +2,15 @@
 // closing with a banner, and the debug start-up that opens it.
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
+#include "core/family.h"
+#include "core/files.h"
 #include "core/process.h"
 #include "ss_fp_debug.h"
 #include "ss_fp_mem.h"
-#include "core/family.h"
 
 extern "C" {
 const char *fp_debug_file_path_arr[2] = {"/tmp/zlog/fp_debug_log1.txt", "/tmp/zlog/fp_debug_log2.txt"};
@@ -22,7 +21,7 @@ char fp_debug_file_buff[256];
 int64_t fp_file_log_index = 0;
 }
 
-namespace fpss {
+namespace fpss::debug_log {
 namespace {
 
 constexpr const fpss::Family &kFamily = fpss::family::kDebug;
@@ -77,15 +76,10 @@ void write_banner(FILE *stream, const char *format) {
     std::fwrite(text, 1, n, stream);
 }
 
-// Opens 'path' for writing, appended to or created and emptied, never through
-// a symbolic link and never inherited by a child process.
-FILE *open_log(const char *path, bool append) {
-    int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
-    int fd = ::open(path, flags, 0666);
-    if (fd < 0) return nullptr;
-    FILE *stream = ::fdopen(fd, append ? "a" : "w");
-    if (stream == nullptr) ::close(fd);
-    return stream;
+// Opens 'path' for writing: appended to when it exists, else created (and
+// emptied, as "w" would).
+FILE *open_log_stream(const char *path, bool append) {
+    return fopen_nofollow(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666, append ? "a" : "w");
 }
 
 int open_file() {
@@ -97,7 +91,7 @@ int open_file() {
         std::fclose(fp_debug_file_fp);
         fp_debug_file_fp = nullptr;
     }
-    fp_debug_file_fp = open_log(path, exists);
+    fp_debug_file_fp = open_log_stream(path, exists);
     if (fp_debug_file_fp == nullptr) return 0;
     write_banner(fp_debug_file_fp, kOpenBanner);
     return 0;
@@ -115,21 +109,24 @@ int close_file() {
     return rv;
 }
 
+// The allocation watch first, so that the path blocks are counted.
+int start() {
+    ss_fp_mem_watch_init();
+    open_file();
+    return 0;
+}
+
 }  // namespace
-}  // namespace fpss
+}  // namespace fpss::debug_log
 
 extern "C" {
 
-int init_log_file_path(void) { return fpss::set_up_paths(); }
+int init_log_file_path(void) { return fpss::debug_log::set_up_paths(); }
 
-int fp_debug_file_open(void) { return fpss::open_file(); }
+int fp_debug_file_open(void) { return fpss::debug_log::open_file(); }
 
-int fp_debug_file_close(void) { return fpss::close_file(); }
+int fp_debug_file_close(void) { return fpss::debug_log::close_file(); }
 
-int libss_fp_debug_init(void) {
-    ss_fp_mem_watch_init();
-    fpss::open_file();
-    return 0;
-}
+int libss_fp_debug_init(void) { return fpss::debug_log::start(); }
 
 }  // extern "C"

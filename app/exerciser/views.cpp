@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <type_traits>
 
-#include "core/relaxed.h"
+#include "core/clock.h"
+#include "core/list.h"
 #include "exerciser/exerciser.h"
 #include "libss_hash.h"
 #include "ss_fp_appmng.h"
@@ -91,11 +91,21 @@ const char *app_name(int32_t type) {
     return type >= 0 && static_cast<size_t>(type) < kAppNames ? g_ss_fp_app_string[type] : "?";
 }
 
-// Monotonic microseconds in unsigned 32-bit arithmetic (wraps about every 71.6 minutes).
-uint32_t now_us() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(ts.tv_nsec / 1000) + 1000000u * static_cast<uint32_t>(ts.tv_sec);
+// A timer stamp: the low 32 bits of the monotonic microseconds. The timers
+// keep 32-bit stamps, so a stamp wraps about every 71.6 minutes and an
+// elapsed time is the difference modulo 2^32.
+uint32_t timer_stamp() { return static_cast<uint32_t>(monotonic_us()); }
+
+// The timer display: title, count and total, then the average in hundredths
+// of a microsecond. Nothing without a title or without a stop.
+void show_time(const char *name, uint32_t total, uint32_t count) {
+    if (name == nullptr || count == 0) return;
+    // In 64 bits: total * 100 overflows 32 bits once the total passes about
+    // 43 seconds.
+    const uint64_t avg = uint64_t{total} * 100 / count;
+    say("\r\n================ test %s ================", name);
+    say("\r\ntime = %d, total elapsed: %uus", static_cast<int>(count), total);
+    say("\r\navg: %" PRIu64 ".%02" PRIu64 "us\n", avg / 100, avg % 100);
 }
 
 // Shows a timer whose title the caller wrote: a title that fills the whole
@@ -105,19 +115,18 @@ void show_timer(const ut_ss_fp_appmng_time_t &t) {
     const size_t n = strnlen(t.name, sizeof t.name);
     std::memcpy(name, t.name, n);
     name[n] = '\0';
-    ut_ss_fp_appmng_time_show(name, t.total, t.count);
+    show_time(name, t.total, t.count);
 }
 
 void clear_timer(ut_ss_fp_appmng_time_t &t) { t.start = t.end = t.total = t.count = 0; }
 
-// A list head that was never set up (null links) counts as empty.
-bool list_empty(const ss_fp_list_t *head) { return head->next == nullptr || head->next == head; }
-
-// Calls 'visit' with each node of the list, in list order; 'Node' holds its
-// link 'offset' bytes in. The node after the current one is taken first.
+// Calls 'visit' with each node of one of the application manager's lists, in
+// list order; 'Node' holds its link 'offset' bytes in. The node after the
+// current one is taken first. The application manager may hand over a head it
+// never set up, and the walk stops at a null link rather than follow it.
 template <class Node, class Visit>
 void each_node(const ss_fp_list_t *head, size_t offset, Visit visit) {
-    if (list_empty(head)) return;
+    if (list_empty_or_unset(head)) return;
     for (ss_fp_list_t *link = head->next; link != nullptr && link != head;) {
         ss_fp_list_t *next = link->next;
         visit(reinterpret_cast<Node *>(reinterpret_cast<char *>(link) - offset));
@@ -149,6 +158,47 @@ const ss_fp_appmng_ace_t *embedded_ace(const ss_fp_appmng_ace_node_t *node) {
     return reinterpret_cast<const ss_fp_appmng_ace_t *>(node->ace);
 }
 
+uint32_t start_timer(ut_ss_fp_appmng_time_t *t) {
+    const uint32_t now = timer_stamp();
+    if (t != nullptr) t->start = now;
+    return now;
+}
+
+void stop_timer(ut_ss_fp_appmng_time_t *t, uint8_t show) {
+    if (t == nullptr) return;
+    t->end = timer_stamp();
+    t->total += t->end - t->start;
+    t->count += 1;
+    if (show != 0) show_timer(*t);
+}
+
+void clear_timers() {
+    clear_timer(g_ss_fp_appmng_time);
+    for (ut_ss_fp_appmng_time_t &t : g_ss_fp_appmng_times) clear_timer(t);
+}
+
+void show_timers() {
+    show_timer(g_ss_fp_appmng_time);
+    for (int i = 0; i < UT_SS_FP_APPMNG_TIMES; ++i) {
+        say("\r\ni = %d", i);
+        show_timer(g_ss_fp_appmng_times[i]);
+    }
+}
+
+void show_uplinks(const ss_fp_list_t *uplink) {
+    if (uplink == nullptr) return;
+    for (int type = 0; type < UT_SS_FP_APPMNG_UPLINK_TYPES; ++type) {
+        const ss_fp_list_t *head = &uplink[type];
+        if (list_empty_or_unset(head)) continue;
+        say("\r\nuplink_type = %d[0: GLOBAL_ACL 1: IP_MAC 2: SECURITY_CHANNEL", type);
+        each_node<const ss_fp_appmng_uplink_node_t>(
+            head, offsetof(ss_fp_appmng_uplink_node_t, link), [](const ss_fp_appmng_uplink_node_t *n) {
+                say("\r\n phyid:0x%x, intf_type:%d ds_time:%d is_pi:%d ", n->phyid, n->intf_type, n->ds_time,
+                    n->is_pi);
+            });
+    }
+}
+
 void show_acl(ss_fp_appmng_acl_node_t *acl, uint32_t app_type) {
     say("\r\n\r\n***** acl *****");
     say("\r\nds_time = %d, is_pi = %d, ace_cnt = %d, apply_cnt = %d.", acl->ds_time, acl->is_pi, acl->ace_cnt,
@@ -178,11 +228,82 @@ void show_acl(ss_fp_appmng_acl_node_t *acl, uint32_t app_type) {
         });
 }
 
+int show_acls(ss_fp_appmng_root_t *root, uint32_t app_type, int32_t acl_id) {
+    if (app_type >= kAppTypeLimit) {
+        say("\r\npara error. app_type range is [%d, %d).\n", 0, static_cast<int>(kAppTypeLimit));
+        return -1;
+    }
+    if (root == nullptr) return -1;
+    say("\r\napp_type = %d[%s], acl_id = %d", static_cast<int>(app_type), g_ss_fp_app_string[app_type], acl_id);
+    each_selected(root, app_type, acl_id, [app_type](ss_fp_appmng_acl_node_t *acl) { show_acl(acl, app_type); });
+    return 0;
+}
+
+// The hit counters of one ACL: every ACE that a packet has matched.
+void show_counters(ss_fp_appmng_acl_node_t *acl) {
+    if (acl == nullptr) return;
+    each_ace(acl, [acl](ss_fp_appmng_ace_node_t *ace) {
+        if (ace->ptk_cnt == 0 && ace->ptk_cnt1 == 0) return;
+        const ss_fp_appmng_ace_t *rec = embedded_ace(ace);
+        say("\r\n[FP:]    unit:%d, app_type:%d[%s], acl_id = %d, ace sn:%d, sub_sn:%d,    match_ptk:%llu"
+            "    match_byte:%llu    match_ptk1:%llu    match_byte1:%llu",
+            acl->acl.vdc_id, acl->acl.app_type, app_name(acl->acl.app_type), acl->acl.acl_id,
+            static_cast<int>(rec->sn), static_cast<int>(rec->sub_sn), static_cast<unsigned long long>(ace->ptk_cnt),
+            static_cast<unsigned long long>(ace->byte_cnt), static_cast<unsigned long long>(ace->ptk_cnt1),
+            static_cast<unsigned long long>(ace->byte_cnt1));
+    });
+}
+
+// Clears each pair of counters whose packet count is not zero, and says so
+// once for the ACL when anything was cleared.
+void clear_counters(ss_fp_appmng_acl_node_t *acl) {
+    if (acl == nullptr) return;
+    bool cleared = false;
+    each_ace(acl, [&cleared](ss_fp_appmng_ace_node_t *ace) {
+        if (ace->ptk_cnt != 0) {
+            ace->byte_cnt = 0;
+            ace->ptk_cnt = 0;
+            cleared = true;
+        }
+        if (ace->ptk_cnt1 != 0) {
+            ace->byte_cnt1 = 0;
+            ace->ptk_cnt1 = 0;
+            cleared = true;
+        }
+    });
+    if (cleared) {
+        say("\r\nclear unit:%d, app_type:%d[%s], acl_id = %d counter\r\n", acl->acl.vdc_id, acl->acl.app_type,
+            app_name(acl->acl.app_type), acl->acl.acl_id);
+    }
+}
+
+// Applies 'each' (show_counters or clear_counters) to every selected ACL.
+int each_selected_acl(ss_fp_appmng_root_t *root, uint32_t app_type, int32_t acl_id,
+                      void (*each)(ss_fp_appmng_acl_node_t *)) {
+    if (root == nullptr) return -1;
+    each_selected(root, app_type, acl_id, each);
+    return 0;
+}
+
 int service_item(void *item, void *) {
     if (item == nullptr) return 0;
     const auto *n = static_cast<const ss_fp_appmng_service_dm_node_t *>(item);
     std::printf("[service_out = %d]---[service_in = %d]----[dm_node = %d]\n", static_cast<int>(n->service_out),
                 static_cast<int>(n->service_in), static_cast<int>(n->dm_node));
+    return 0;
+}
+
+int show_service_table(libss_hash_t *hash) {
+    if (hash == nullptr) return -1;
+    say_line("\n-----------------service_out-dm_node-hash------------------------\n");
+    const int rv = libss_hash_each_item_op(hash, service_item, nullptr);
+    std::fflush(stdout);
+    return rv;
+}
+
+// The debug toggles set one of the application manager's debug bytes.
+int set_debug(void (*set)(uint8_t), uint8_t on) {
+    set(on);
     return 0;
 }
 
@@ -198,180 +319,53 @@ SS_FP_API ut_ss_fp_appmng_time_t g_ss_fp_appmng_time = {};
 SS_FP_API ut_ss_fp_appmng_time_t g_ss_fp_appmng_times[UT_SS_FP_APPMNG_TIMES] = {};
 SS_FP_API int32_t g_ss_fp_appmng_malloc = 0;
 
-int ut_ss_fp_appmng_deb(void) {
-    ss_fp_appmng_set_debug(1);
-    return 0;
-}
-
-int ut_ss_fp_appmng_undeb(void) {
-    ss_fp_appmng_set_debug(0);
-    return 0;
-}
-
-int ut_ss_fp_appmng_ds_deb(void) {
-    ss_fp_appmng_ds_set_debug(1);
-    return 0;
-}
-
-int ut_ss_fp_appmng_ds_undeb(void) {
-    ss_fp_appmng_ds_set_debug(0);
-    return 0;
-}
-
-int ut_ss_fp_appmng_io_deb(void) {
-    ss_fp_appmng_io_set_debug(1);
-    return 0;
-}
-
-int ut_ss_fp_appmng_io_undeb(void) {
-    ss_fp_appmng_io_set_debug(0);
-    return 0;
-}
-
-int ut_ss_fp_appmng_counter_deb(void) {
-    ss_fp_appmng_counter_set_debug(1);
-    return 0;
-}
-
-int ut_ss_fp_appmng_counter_undeb(void) {
-    ss_fp_appmng_counter_set_debug(0);
-    return 0;
-}
-
-int ut_ss_fp_appmng_res_deb(void) {
-    ss_fp_appmng_res_set_debug(1);
-    return 0;
-}
-
-int ut_ss_fp_appmng_res_undeb(void) {
-    ss_fp_appmng_res_set_debug(0);
-    return 0;
-}
+int ut_ss_fp_appmng_deb(void) { return fpss::ut::set_debug(ss_fp_appmng_set_debug, 1); }
+int ut_ss_fp_appmng_undeb(void) { return fpss::ut::set_debug(ss_fp_appmng_set_debug, 0); }
+int ut_ss_fp_appmng_ds_deb(void) { return fpss::ut::set_debug(ss_fp_appmng_ds_set_debug, 1); }
+int ut_ss_fp_appmng_ds_undeb(void) { return fpss::ut::set_debug(ss_fp_appmng_ds_set_debug, 0); }
+int ut_ss_fp_appmng_io_deb(void) { return fpss::ut::set_debug(ss_fp_appmng_io_set_debug, 1); }
+int ut_ss_fp_appmng_io_undeb(void) { return fpss::ut::set_debug(ss_fp_appmng_io_set_debug, 0); }
+int ut_ss_fp_appmng_counter_deb(void) { return fpss::ut::set_debug(ss_fp_appmng_counter_set_debug, 1); }
+int ut_ss_fp_appmng_counter_undeb(void) { return fpss::ut::set_debug(ss_fp_appmng_counter_set_debug, 0); }
+int ut_ss_fp_appmng_res_deb(void) { return fpss::ut::set_debug(ss_fp_appmng_res_set_debug, 1); }
+int ut_ss_fp_appmng_res_undeb(void) { return fpss::ut::set_debug(ss_fp_appmng_res_set_debug, 0); }
 
 int print_buffer(void) { return 1; }
 
-uint32_t ut_ss_fp_appmng_time_start(ut_ss_fp_appmng_time_t *t) {
-    const uint32_t now = fpss::ut::now_us();
-    if (t != nullptr) t->start = now;
-    return now;
-}
+uint32_t ut_ss_fp_appmng_time_start(ut_ss_fp_appmng_time_t *t) { return fpss::ut::start_timer(t); }
 
-void ut_ss_fp_appmng_time_stop(ut_ss_fp_appmng_time_t *t, uint8_t show) {
-    if (t == nullptr) return;
-    t->end = fpss::ut::now_us();
-    t->total += t->end - t->start;
-    t->count += 1;
-    if (show != 0) fpss::ut::show_timer(*t);
-}
+void ut_ss_fp_appmng_time_stop(ut_ss_fp_appmng_time_t *t, uint8_t show) { fpss::ut::stop_timer(t, show); }
 
 void ut_ss_fp_appmng_time_show(const char *name, uint32_t total, uint32_t count) {
-    if (name == nullptr || count == 0) return;
-    // Hundredths of a microsecond, in 64 bits: total * 100 overflows 32 bits
-    // once the total passes about 43 seconds.
-    const uint64_t avg = uint64_t{total} * 100 / count;
-    fpss::ut::say("\r\n================ test %s ================", name);
-    fpss::ut::say("\r\ntime = %d, total elapsed: %uus", static_cast<int>(count), total);
-    fpss::ut::say("\r\navg: %" PRIu64 ".%02" PRIu64 "us\n", avg / 100, avg % 100);
+    fpss::ut::show_time(name, total, count);
 }
 
-void ut_ss_fp_appmng_init_time(void) {
-    fpss::ut::clear_timer(g_ss_fp_appmng_time);
-    for (ut_ss_fp_appmng_time_t &t : g_ss_fp_appmng_times) fpss::ut::clear_timer(t);
-}
+void ut_ss_fp_appmng_init_time(void) { fpss::ut::clear_timers(); }
 
-void ut_ss_fp_appmng_dump_time(void) {
-    fpss::ut::show_timer(g_ss_fp_appmng_time);
-    for (int i = 0; i < UT_SS_FP_APPMNG_TIMES; ++i) {
-        fpss::ut::say("\r\ni = %d", i);
-        fpss::ut::show_timer(g_ss_fp_appmng_times[i]);
-    }
-}
+void ut_ss_fp_appmng_dump_time(void) { fpss::ut::show_timers(); }
 
 int ut_ss_fp_appmng_dump_memory(void) {
     return fpss::say("\r\ng_ss_fp_appmng_malloc = %d", static_cast<int>(g_ss_fp_appmng_malloc));
 }
 
-void ut_ss_fp_appmng_dump_uplink(const ss_fp_list_t *uplink) {
-    if (uplink == nullptr) return;
-    for (int type = 0; type < UT_SS_FP_APPMNG_UPLINK_TYPES; ++type) {
-        const ss_fp_list_t *head = &uplink[type];
-        if (fpss::ut::list_empty(head)) continue;
-        fpss::ut::say("\r\nuplink_type = %d[0: GLOBAL_ACL 1: IP_MAC 2: SECURITY_CHANNEL", type);
-        fpss::ut::each_node<const ss_fp_appmng_uplink_node_t>(
-            head, offsetof(ss_fp_appmng_uplink_node_t, link), [](const ss_fp_appmng_uplink_node_t *n) {
-                fpss::ut::say("\r\n phyid:0x%x, intf_type:%d ds_time:%d is_pi:%d ", n->phyid, n->intf_type,
-                              n->ds_time, n->is_pi);
-            });
-    }
-}
+void ut_ss_fp_appmng_dump_uplink(const ss_fp_list_t *uplink) { fpss::ut::show_uplinks(uplink); }
 
 int ut_ss_fp_appmng_dump_acl(ss_fp_appmng_root_t *root, uint32_t app_type, int32_t acl_id) {
-    if (app_type >= fpss::ut::kAppTypeLimit) {
-        fpss::ut::say("\r\npara error. app_type range is [%d, %d).\n", 0, static_cast<int>(fpss::ut::kAppTypeLimit));
-        return -1;
-    }
-    if (root == nullptr) return -1;
-    fpss::ut::say("\r\napp_type = %d[%s], acl_id = %d", static_cast<int>(app_type), g_ss_fp_app_string[app_type],
-                  acl_id);
-    fpss::ut::each_selected(root, app_type, acl_id,
-                            [app_type](ss_fp_appmng_acl_node_t *acl) { fpss::ut::show_acl(acl, app_type); });
-    return 0;
+    return fpss::ut::show_acls(root, app_type, acl_id);
 }
 
-void ut_ss_fp_appmng_dump_ace_counter(ss_fp_appmng_acl_node_t *acl) {
-    if (acl == nullptr) return;
-    fpss::ut::each_ace(acl, [acl](ss_fp_appmng_ace_node_t *ace) {
-        if (ace->ptk_cnt == 0 && ace->ptk_cnt1 == 0) return;
-        const ss_fp_appmng_ace_t *rec = fpss::ut::embedded_ace(ace);
-        fpss::ut::say("\r\n[FP:]    unit:%d, app_type:%d[%s], acl_id = %d, ace sn:%d, sub_sn:%d,    match_ptk:%llu"
-                      "    match_byte:%llu    match_ptk1:%llu    match_byte1:%llu",
-                      acl->acl.vdc_id, acl->acl.app_type, fpss::ut::app_name(acl->acl.app_type), acl->acl.acl_id,
-                      static_cast<int>(rec->sn), static_cast<int>(rec->sub_sn),
-                      static_cast<unsigned long long>(ace->ptk_cnt), static_cast<unsigned long long>(ace->byte_cnt),
-                      static_cast<unsigned long long>(ace->ptk_cnt1),
-                      static_cast<unsigned long long>(ace->byte_cnt1));
-    });
-}
+void ut_ss_fp_appmng_dump_ace_counter(ss_fp_appmng_acl_node_t *acl) { fpss::ut::show_counters(acl); }
 
 int ut_ss_fp_appmng_dump_acl_counter(ss_fp_appmng_root_t *root, uint32_t app_type, int32_t acl_id) {
-    if (root == nullptr) return -1;
-    fpss::ut::each_selected(root, app_type, acl_id, ut_ss_fp_appmng_dump_ace_counter);
-    return 0;
+    return fpss::ut::each_selected_acl(root, app_type, acl_id, fpss::ut::show_counters);
 }
 
-void ut_ss_fp_appmng_clear_ace_counter(ss_fp_appmng_acl_node_t *acl) {
-    if (acl == nullptr) return;
-    bool cleared = false;
-    fpss::ut::each_ace(acl, [&cleared](ss_fp_appmng_ace_node_t *ace) {
-        if (ace->ptk_cnt != 0) {
-            ace->byte_cnt = 0;
-            ace->ptk_cnt = 0;
-            cleared = true;
-        }
-        if (ace->ptk_cnt1 != 0) {
-            ace->byte_cnt1 = 0;
-            ace->ptk_cnt1 = 0;
-            cleared = true;
-        }
-    });
-    if (cleared) {
-        fpss::ut::say("\r\nclear unit:%d, app_type:%d[%s], acl_id = %d counter\r\n", acl->acl.vdc_id,
-                      acl->acl.app_type, fpss::ut::app_name(acl->acl.app_type), acl->acl.acl_id);
-    }
-}
+void ut_ss_fp_appmng_clear_ace_counter(ss_fp_appmng_acl_node_t *acl) { fpss::ut::clear_counters(acl); }
 
 int ut_ss_fp_appmng_clear_acl_counter(ss_fp_appmng_root_t *root, uint32_t app_type, int32_t acl_id) {
-    if (root == nullptr) return -1;
-    fpss::ut::each_selected(root, app_type, acl_id, ut_ss_fp_appmng_clear_ace_counter);
-    return 0;
+    return fpss::ut::each_selected_acl(root, app_type, acl_id, fpss::ut::clear_counters);
 }
 
-int ut_ss_fp_appmng_dump_service_dm_hash(libss_hash_t *hash) {
-    if (hash == nullptr) return -1;
-    fpss::say_line("\n-----------------service_out-dm_node-hash------------------------\n");
-    const int rv = libss_hash_each_item_op(hash, fpss::ut::service_item, nullptr);
-    std::fflush(stdout);
-    return rv;
-}
+int ut_ss_fp_appmng_dump_service_dm_hash(libss_hash_t *hash) { return fpss::ut::show_service_table(hash); }
 
 }  // extern "C"

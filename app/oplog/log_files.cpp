@@ -6,7 +6,6 @@
 // anything that is not a regular file, and the directory is made with
 // mkdir(2), never through a shell.
 #include <fcntl.h>
-#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <sys/types.h>
@@ -18,10 +17,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/files.h"
 #include "core/locks.h"
-#include "oplog/log_files.h"
 #include "core/process.h"
 #include "core/report.h"
+#include "core/stdout.h"
+#include "oplog/log_files.h"
 #include "ss_fp_log_op.h"
 
 namespace {
@@ -40,8 +41,8 @@ static_assert(sizeof kHeader - 1 == 37 && sizeof kHeader1 - 1 == 38, "header len
 
 // Longest process name for which both "<dir>/<name>.log" and
 // "<dir>/<name>_1.log" fit their buffers whole: a cut path could make the two
-// files one.
-constexpr size_t kMaxName = kPathSize - 1 - (sizeof kDir - 1) - 1 - (sizeof "_1.log" - 1);
+// files one. Longer names are cut to it.
+constexpr int kMaxName = int(kPathSize - 1 - (sizeof kDir - 1) - 1 - (sizeof "_1.log" - 1));
 static_assert(kMaxName >= 15, "a Linux process name always fits");
 
 // Memory size taken when the system cannot tell, and the size above which a
@@ -53,31 +54,28 @@ constexpr int32_t kLargeMachineKb = 0x200000;
 constexpr off_t size_limit(int32_t memtotal_kb) { return memtotal_kb > kLargeMachineKb ? 0x800000 : 0x80000; }
 static_assert(size_limit(0x200000) == 0x80000 && size_limit(0x200001) == 0x800000, "limit rule");
 
-// All of the following is protected by 'lock', held for the choice of a file,
-// a switch and the writing of one line. No stream is shared: every opener
-// uses a descriptor of its own and closes it before releasing the lock.
-pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-char ss_fp_op_log_path[kPathSize];   // first file
-char ss_fp_op_log_path1[kPathSize];  // second file
-const char *ss_fp_op_log_cur = nullptr;  // one of the two paths; null until a start-up succeeds
-int32_t ss_fp_op_log_memtotal_kb = kDefaultMemKb;
+// The two files and which of them takes the next line.
+struct LogFiles {
+    char first[kPathSize];              // "<dir>/<name>.log"
+    char second[kPathSize];             // "<dir>/<name>_1.log"
+    const char *current = nullptr;      // 'first' or 'second'; null until a start-up succeeds
+    int32_t memtotal_kb = kDefaultMemKb;  // machine memory found by the last start-up
+};
 
+// 'g_files' is protected by 'g_files_mutex', held for a start-up, and for the
+// choice of a file, a switch and the writing of one line together, so that
+// concurrent writers neither interleave their lines nor switch twice. No
+// stream is shared: every opener uses a descriptor of its own and closes it
+// before releasing the mutex.
+Mutex g_files_mutex;
+LogFiles g_files GUARDED_BY(g_files_mutex);
+
+// Flags of the two ways a log file is opened; both create a missing file.
 constexpr int kAppend = O_WRONLY | O_CREAT | O_APPEND;
 constexpr int kTruncate = O_WRONLY | O_CREAT | O_TRUNC;
+constexpr mode_t kFileMode = 0666;
 
-// Opens a log file with 'how'. O_NONBLOCK makes a planted FIFO without a
-// reader fail at once instead of blocking every writer; it changes nothing for
-// a regular file. Returns the descriptor, or -1.
-int open_log(const char *path, int how) {
-    int fd = open(path, how | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (fd < 0) return -1;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
+int open_log(const char *path, int how) { return open_regular_nofollow(path, how, kFileMode); }
 
 // Writes 'len' bytes and closes 'fd'. Returns 0, or -1 when the text could not
 // be written whole or the close failed.
@@ -104,13 +102,12 @@ off_t file_size(const char *path) {
 }
 
 // The process name of the log files: the process id when the status file
-// cannot be opened or names nothing, cut to fit the paths. False when the file
-// opens but its first line cannot be read.
+// cannot be opened or names nothing. False when the file opens but its first
+// line cannot be read.
 bool process_name(char (&name)[kProcessNameSize]) {
     NameRead r = read_process_name(name);
     if (r == NameRead::kNoLine) return false;
     if (r != NameRead::kOk) std::snprintf(name, sizeof name, "%d", int(getpid()));
-    if (std::strlen(name) > kMaxName) name[kMaxName] = '\0';
     return true;
 }
 
@@ -156,64 +153,70 @@ uint32_t memtotal_kb() {
     return kb > INT32_MAX ? uint32_t(INT32_MAX) : uint32_t(kb);
 }
 
-// The start-up; 'lock' held.
-int start_locked() {
+int start_locked() REQUIRES(g_files_mutex) {
     constexpr const char *kFunc = "ss_fp_log_op_init";
-    ss_fp_op_log_cur = nullptr;
+    g_files.current = nullptr;
     char name[kProcessNameSize];
     if (!process_name(name)) {
         FPSS_ERROR(kFunc, "ss_fp_op_log_init fail.\n");
         return -1;
     }
-    std::snprintf(ss_fp_op_log_path, sizeof ss_fp_op_log_path, "%s/%s.log", kDir, name);
-    std::snprintf(ss_fp_op_log_path1, sizeof ss_fp_op_log_path1, "%s/%s_1.log", kDir, name);
+    std::snprintf(g_files.first, sizeof g_files.first, "%s/%.*s.log", kDir, kMaxName, name);
+    std::snprintf(g_files.second, sizeof g_files.second, "%s/%.*s_1.log", kDir, kMaxName, name);
     if (!make_dirs(kDir)) {
         FPSS_ERROR(kFunc, "ss_fp_dir create fail.\n");
         return -1;
     }
-    if (!append_header(ss_fp_op_log_path, kHeader, sizeof kHeader - 1) ||
-        !append_header(ss_fp_op_log_path1, kHeader1, sizeof kHeader1 - 1)) {
+    if (!append_header(g_files.first, kHeader, sizeof kHeader - 1) ||
+        !append_header(g_files.second, kHeader1, sizeof kHeader1 - 1)) {
         FPSS_ERROR(kFunc, "fp_udp_open log 1 fail.\n");
         return -1;
     }
-    ss_fp_op_log_cur = ss_fp_op_log_path;
+    g_files.current = g_files.first;
     int32_t kb = int32_t(memtotal_kb());
     if (kb > 0) {
-        ss_fp_op_log_memtotal_kb = kb;
+        g_files.memtotal_kb = kb;
     } else {
-        ss_fp_op_log_memtotal_kb = kDefaultMemKb;
+        g_files.memtotal_kb = kDefaultMemKb;
         FPSS_ERROR(kFunc, "get_memtotal_kb fail.\n");
     }
     return 0;
 }
 
-// Empties 'path' and writes the first file's header into it; 'lock' held. A
-// file that cannot be emptied stays current all the same: the writer's own
-// open then decides about the line.
-void ss_fp_op_log_reset_file(const char *path) {
-    if (path == nullptr) return;
+int start() {
+    MutexLock guard(&g_files_mutex);
+    return start_locked();
+}
+
+// Empties 'path' and writes the first file's header into it. A file that
+// cannot be emptied stays current all the same: the writer's own open then
+// decides about the line.
+void empty_file(const char *path) {
     int fd = open_log(path, kTruncate);
     if (fd < 0) {
-        flockfile(stdout);
-        std::fputs("open file fail", stdout);
-        std::fflush(stdout);
-        funlockfile(stdout);
+        say("open file fail");
         return;
     }
     write_close(fd, kHeader, sizeof kHeader - 1);
 }
 
 // The file for the next line, switching when the current one has grown past
-// the limit; null when the start-up fails. 'lock' held.
-const char *ss_fp_op_log_get_file() {
-    if (ss_fp_op_log_cur == nullptr && start_locked() != 0) return nullptr;
-    if (file_size(ss_fp_op_log_cur) <= size_limit(ss_fp_op_log_memtotal_kb)) return ss_fp_op_log_cur;
-    ss_fp_op_log_cur = ss_fp_op_log_cur == ss_fp_op_log_path ? ss_fp_op_log_path1 : ss_fp_op_log_path;
-    ss_fp_op_log_reset_file(ss_fp_op_log_cur);
-    return ss_fp_op_log_cur;
+// the limit; null when the start-up fails.
+const char *choose_file_locked() REQUIRES(g_files_mutex) {
+    if (g_files.current == nullptr && start_locked() != 0) return nullptr;
+    if (file_size(g_files.current) <= size_limit(g_files.memtotal_kb)) return g_files.current;
+    g_files.current = g_files.current == g_files.first ? g_files.second : g_files.first;
+    empty_file(g_files.current);
+    return g_files.current;
 }
 
-bool all_zero(const uint8_t *data, int32_t len) {
+// Whether all 'len' bytes are zero, tested eight at a time when 'len' is a
+// multiple of eight; false, with a report, for no bytes at all.
+bool is_all_zero(const uint8_t *data, int32_t len) {
+    if (data == nullptr || len <= 0) {
+        FPSS_ERROR("ss_fp_is_array_equal_zero", "param fail.\n");
+        return false;
+    }
     if (len % 8 == 0) {
         for (int32_t i = 0; i < len; i += 8) {
             uint64_t word;
@@ -231,8 +234,8 @@ bool all_zero(const uint8_t *data, int32_t len) {
 
 int64_t append_line(const char *func, const char *line, size_t len) {
     {
-        MutexLock guard(&lock);
-        const char *path = ss_fp_op_log_get_file();
+        MutexLock guard(&g_files_mutex);
+        const char *path = choose_file_locked();
         if (path == nullptr) return 0;
         int fd = open_log(path, kAppend);
         if (fd >= 0) return write_close(fd, line, len);
@@ -245,19 +248,10 @@ int64_t append_line(const char *func, const char *line, size_t len) {
 
 extern "C" {
 
-int ss_fp_log_op_init(void) {
-    fpss::MutexLock guard(&fpss::oplog::lock);
-    return fpss::oplog::start_locked();
-}
+int ss_fp_log_op_init(void) { return fpss::oplog::start(); }
 
 uint32_t ss_fp_get_memtotal_kb(void) { return fpss::oplog::memtotal_kb(); }
 
-bool ss_fp_is_array_equal_zero(const uint8_t *data, int32_t len) {
-    if (data == nullptr || len <= 0) {
-        FPSS_ERROR("ss_fp_is_array_equal_zero", "param fail.\n");
-        return false;
-    }
-    return fpss::oplog::all_zero(data, len);
-}
+bool ss_fp_is_array_equal_zero(const uint8_t *data, int32_t len) { return fpss::oplog::is_all_zero(data, len); }
 
 }  // extern "C"

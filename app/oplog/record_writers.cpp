@@ -1,15 +1,13 @@
 // Operation log records: the seven writers, each appending one line of the
 // form "<time>--<operation>,<name>:<value>,...\n" to the operation log.
 #include <cinttypes>
-#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
 #include <type_traits>
 
-#include "oplog/log_files.h"
 #include "core/report.h"
+#include "core/text.h"
+#include "oplog/log_files.h"
 #include "ss_fp_log_op.h"
 
 namespace {
@@ -38,11 +36,11 @@ namespace oplog {
 namespace {
 
 // Names of the operation argument.
-constexpr const char *ss_fp_log_op_string[] = {"add", "del", "notify"};
-constexpr int32_t kOpCount = int32_t(sizeof ss_fp_log_op_string / sizeof ss_fp_log_op_string[0]);
+constexpr const char *kOpNames[] = {"add", "del", "notify"};
+constexpr int32_t kOpCount = int32_t(sizeof kOpNames / sizeof kOpNames[0]);
 static_assert(kOpCount == 3, "operation names");
 
-const char *op_name(int32_t op) { return op >= 0 && op < kOpCount ? ss_fp_log_op_string[op] : "unknown"; }
+const char *op_name(int32_t op) { return op >= 0 && op < kOpCount ? kOpNames[op] : "unknown"; }
 
 // The caller's private area: all of it decides whether it is printed, its
 // head is what is printed.
@@ -51,38 +49,7 @@ constexpr int kPrivShown = 16;
 
 // One line under construction. Pieces are cut to the buffer; room for the
 // longest line end (" \n") is always kept, so a cut line still ends whole.
-class Line {
-  public:
-    Line() { buf_[0] = '\0'; }
-
-    void add(const char *fmt, ...) __attribute__((format(printf, 2, 3))) {
-        if (len_ + 1 >= kBody) return;
-        va_list ap;
-        va_start(ap, fmt);
-        int n = std::vsnprintf(buf_ + len_, kBody - len_, fmt, ap);
-        va_end(ap);
-        if (n < 0) {
-            buf_[len_] = '\0';
-            return;
-        }
-        len_ = len_ + size_t(n) < kBody - 1 ? len_ + size_t(n) : kBody - 1;
-    }
-
-    void finish(const char *end) {
-        size_t n = std::strlen(end);
-        std::memcpy(buf_ + len_, end, n + 1);
-        len_ += n;
-    }
-
-    const char *text() const { return buf_; }
-    size_t size() const { return len_; }
-
-  private:
-    static constexpr size_t kEndRoom = 2;
-    static constexpr size_t kBody = kLineSize - kEndRoom;  // body and its NUL
-    char buf_[kLineSize];
-    size_t len_ = 0;
-};
+using Line = Text<kLineSize, 2>;
 
 // The steps every writer shares: the time text, "--", the writer's own pieces
 // (added by 'fill'), the line end, and the file.
@@ -95,7 +62,7 @@ int64_t write_record(const char *func, const char *end, Fill fill) {
     line.add("%s--", now);
     fill(line);
     line.finish(end);
-    return append_line(func, line.text(), line.size());
+    return append_line(func, line.str(), line.size());
 }
 
 void add_acl(Line &line, const ss_fp_appmng_acl_t *acl) {
@@ -111,56 +78,45 @@ void add_private(Line &line, const void *priv) {
     for (int i = 0; i < kPrivShown; ++i) line.add("%02x", bytes[i]);
 }
 
-}  // namespace
-}  // namespace oplog
-}  // namespace fpss
-
-using fpss::oplog::Line;
-using fpss::oplog::op_name;
-using fpss::oplog::write_record;
-
-extern "C" {
-
-int64_t ss_fp_log_op_acl(const ss_fp_appmng_acl_t *acl, const void *priv, int32_t op) {
+int64_t write_acl(const ss_fp_appmng_acl_t *acl, const void *priv, int32_t op) {
     return write_record("ss_fp_log_op_acl", "\n", [&](Line &line) {
         line.add("acl_%s,", op_name(op));
-        fpss::oplog::add_acl(line, acl);
+        add_acl(line, acl);
         if (acl != nullptr) line.add("acl_cls:%d,", acl->acl_cls);
-        fpss::oplog::add_private(line, priv);
+        add_private(line, priv);
     });
 }
 
-int64_t ss_fp_log_op_ace(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_ace_t *ace, const void *priv, int32_t op) {
+int64_t write_ace(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_ace_t *ace, const void *priv, int32_t op) {
     return write_record("ss_fp_log_op_ace", "\n", [&](Line &line) {
         line.add("ace_%s,", op_name(op));
-        fpss::oplog::add_acl(line, acl);
+        add_acl(line, acl);
         if (ace != nullptr)
             line.add("sn:%x,sub_sn:%x,def:%d,ace_pri:%" PRIu64 ",", ace->sn, ace->sub_sn, ace->is_default,
                      ace->ace_pri);
-        fpss::oplog::add_private(line, priv);
+        add_private(line, priv);
     });
 }
 
-int64_t ss_fp_log_op_apply(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_apply_t *apply, const void *priv,
-                           int32_t op) {
+int64_t write_apply(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_apply_t *apply, const void *priv, int32_t op) {
     return write_record("ss_fp_log_op_apply", "\n", [&](Line &line) {
         line.add("apply_%s,", op_name(op));
-        fpss::oplog::add_acl(line, acl);
+        add_acl(line, acl);
         if (apply != nullptr)
             line.add("apply:%d,phyid:%x,pri:%x,dir:%d,", apply->app_type, apply->phyid, uint32_t(apply->pri),
                      apply->direction);
-        fpss::oplog::add_private(line, priv);
+        add_private(line, priv);
     });
 }
 
-int64_t ss_fp_log_notify(const char *type, int32_t grp, int32_t mbr, int32_t type_num) {
+int64_t write_notify(const char *type, int32_t grp, int32_t mbr, int32_t type_num) {
     return write_record("ss_fp_log_notify", "\n", [&](Line &line) {
         line.add("type_%s_%d,", type != nullptr ? type : "null", type_num);
         if (type != nullptr) line.add("grp:%d,mbr:%d,", grp, mbr);
     });
 }
 
-int64_t ssd_policy_log_op_pcl(const ssd_policy_pcl_t *pcl, int32_t op) {
+int64_t write_pcl(const ssd_policy_pcl_t *pcl, int32_t op) {
     return write_record("ssd_policy_log_op_pcl", "\n", [&](Line &line) {
         line.add("pcl_%s, ", op_name(op));
         if (pcl != nullptr)
@@ -170,7 +126,7 @@ int64_t ssd_policy_log_op_pcl(const ssd_policy_pcl_t *pcl, int32_t op) {
     });
 }
 
-int64_t ssd_policy_log_op_pcl_apply(const ssd_policy_pcl_apply_t *apply, int32_t op) {
+int64_t write_pcl_apply(const ssd_policy_pcl_apply_t *apply, int32_t op) {
     return write_record("ssd_policy_log_op_pcl_apply", "\n", [&](Line &line) {
         line.add("pcl_apply_%s,", op_name(op));
         if (apply != nullptr)
@@ -179,9 +135,40 @@ int64_t ssd_policy_log_op_pcl_apply(const ssd_policy_pcl_apply_t *apply, int32_t
     });
 }
 
-int64_t ssd_policy_log(const char *text) {
-    return write_record("ssd_policy_log", " \n",
-                        [&](Line &line) { line.add("%s", text != nullptr ? text : "null"); });
+// The text line supplies its own end: one space, then the line end.
+int64_t write_text(const char *text) {
+    return write_record("ssd_policy_log", " \n", [&](Line &line) { line.add("%s", text != nullptr ? text : "null"); });
 }
+
+}  // namespace
+}  // namespace oplog
+}  // namespace fpss
+
+extern "C" {
+
+int64_t ss_fp_log_op_acl(const ss_fp_appmng_acl_t *acl, const void *priv, int32_t op) {
+    return fpss::oplog::write_acl(acl, priv, op);
+}
+
+int64_t ss_fp_log_op_ace(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_ace_t *ace, const void *priv, int32_t op) {
+    return fpss::oplog::write_ace(acl, ace, priv, op);
+}
+
+int64_t ss_fp_log_op_apply(const ss_fp_appmng_acl_t *acl, const ss_fp_appmng_apply_t *apply, const void *priv,
+                           int32_t op) {
+    return fpss::oplog::write_apply(acl, apply, priv, op);
+}
+
+int64_t ss_fp_log_notify(const char *type, int32_t grp, int32_t mbr, int32_t type_num) {
+    return fpss::oplog::write_notify(type, grp, mbr, type_num);
+}
+
+int64_t ssd_policy_log_op_pcl(const ssd_policy_pcl_t *pcl, int32_t op) { return fpss::oplog::write_pcl(pcl, op); }
+
+int64_t ssd_policy_log_op_pcl_apply(const ssd_policy_pcl_apply_t *apply, int32_t op) {
+    return fpss::oplog::write_pcl_apply(apply, op);
+}
+
+int64_t ssd_policy_log(const char *text) { return fpss::oplog::write_text(text); }
 
 }  // extern "C"
