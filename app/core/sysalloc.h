@@ -28,7 +28,7 @@ inline void *sys_calloc(size_t count, size_t size) { return alloc_fault() ? null
 inline void *sys_realloc(void *p, size_t n) { return alloc_fault() ? nullptr : std::realloc(p, n); }
 inline void sys_free(void *p) { std::free(p); }
 
-// Typed helpers: zero-filled single records and arrays.
+// A zero-filled record of type T, or null.
 template <class T>
 T *sys_new_zeroed() { return static_cast<T *>(sys_calloc(1, sizeof(T))); }
 
