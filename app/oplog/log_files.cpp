@@ -54,11 +54,12 @@ constexpr int32_t kLargeMachineKb = 0x200000;
 constexpr off_t size_limit(int32_t memtotal_kb) { return memtotal_kb > kLargeMachineKb ? 0x800000 : 0x80000; }
 static_assert(size_limit(0x200000) == 0x80000 && size_limit(0x200001) == 0x800000, "limit rule");
 
-// The two files and which of them takes the next line.
+// The two files and which of them takes the next line. Constant-initialised,
+// so that it is ready before any constructor of the program runs.
 struct LogFiles {
-    char first[kPathSize];              // "<dir>/<name>.log"
-    char second[kPathSize];             // "<dir>/<name>_1.log"
-    const char *current = nullptr;      // 'first' or 'second'; null until a start-up succeeds
+    char first[kPathSize] = {};           // "<dir>/<name>.log"
+    char second[kPathSize] = {};          // "<dir>/<name>_1.log"
+    const char *current = nullptr;        // 'first' or 'second'; null until a start-up succeeds
     int32_t memtotal_kb = kDefaultMemKb;  // machine memory found by the last start-up
 };
 
