@@ -126,6 +126,82 @@ int ssat_cmd_get(size_t index, ssat_cmd_info_t *info);
  * out of range, or another argument name). */
 int ssat_cmd_run(uint64_t module, const char *name, const char *arg_text, int *result);
 
+/* Control server: the debug-shell commands of this process, run on request of
+ * other processes of the machine, the way a daemon's control tool reaches it.
+ *
+ * A host that wants it starts it explicitly (the layer starts no thread by
+ * itself). The server listens on a Unix socket "<dir>/<name>.<pid>.sock" of
+ * mode 0600, where <dir> is $SSAT_CTL_DIR when set, else
+ * "/tmp/ssat-ctl-<uid>"; the directory must be a real directory of the
+ * process's user with no access for group or others (it is created so when
+ * missing). Only peers of the same user, or root, are served (SO_PEERCRED).
+ *
+ * Protocol: the client sends one line "<command> [<argument>]\n" of at most
+ * SSAT_CTL_REQUEST_MAX bytes within SSAT_CTL_REQUEST_MS of connecting. The
+ * server answers "ok <handler result>\n" followed by what the command printed
+ * on standard output, or "error <reason>\n", and closes the connection. The
+ * command "help" lists the commands with their argument templates. A client
+ * that does not take its reply within SSAT_CTL_REPLY_MS is dropped. One
+ * thread serves every client with poll(): a slow, silent or vanished client
+ * holds no other up; commands themselves run one at a time.
+ *
+ * Output capture: while a command runs, standard output of the whole process
+ * (file descriptor 1) is redirected into an anonymous file under one
+ * process-wide lock, so whatever any thread writes to standard output
+ * meanwhile becomes part of that reply; the stdio buffer is flushed before
+ * and after the switch. Replies keep at most SSAT_CTL_OUTPUT_MAX bytes of
+ * output. */
+
+#define SSAT_CTL_NAME_MAX 32             /* Longest server name; [A-Za-z0-9_.-]. */
+#define SSAT_CTL_REQUEST_MAX 1024        /* Request line bytes, newline included. */
+#define SSAT_CTL_REQUEST_MS 2000         /* Time a client has to send its request. */
+#define SSAT_CTL_REPLY_MS 5000           /* Time a client has to take its reply. */
+#define SSAT_CTL_CLIENTS 16              /* Clients served at once; more are refused. */
+#define SSAT_CTL_OUTPUT_MAX (8u << 20)   /* Output bytes kept for one reply. */
+
+/* Starts serving under 'name' on a thread of the layer. Returns 0; -1 for a
+ * bad name or when a server already runs; -2 when the directory or the socket
+ * cannot be made or the thread cannot start (errno says why). Sockets of
+ * processes that no longer exist are removed from the directory. */
+int ssat_ctl_start(const char *name);
+
+/* Stops the server, waits for its thread and removes its socket. The command
+ * being run, if any, finishes first. Does nothing when none runs. */
+void ssat_ctl_stop(void);
+
+/* Path of this process's socket while the server runs, else NULL. */
+const char *ssat_ctl_path(void);
+
+/* Runs fn(arg) with standard output captured as above and stores fn's result
+ * through 'result' (when not NULL), and what was printed, NUL-terminated, in a
+ * buffer from malloc() through 'out' (the caller frees it) and its length
+ * through 'len' (when not NULL). Calls may nest. Returns 0, or -1 when no
+ * capture file can be made (fn is then not called). */
+int ssat_ctl_capture(int (*fn)(void *arg), void *arg, int *result, char **out, size_t *len);
+
+/* A reply, or the reason there is none. */
+typedef struct ssat_ctl_reply {
+    int ran;      /* 1 when the command ran: 'result' and 'text' are its own. */
+    int result;   /* The handler's result when 'ran'. */
+    char *text;   /* What the command printed, or the error's text; from malloc(), NUL-terminated. */
+    size_t len;   /* Bytes of 'text' without the NUL. */
+} ssat_ctl_reply_t;
+
+/* Runs 'command' with 'argument' (NULL or "" for none) in the process that
+ * 'target' names: its server name, or its process id in decimal. Waits at most
+ * 'timeout_ms' for the whole exchange. Returns 0 when the server answered (ran
+ * or refused: see 'reply'), -1 when no single process serves 'target', -2 on a
+ * failed or timed-out exchange; 'reply->text' says why in every case. Free it
+ * with ssat_ctl_reply_free(). */
+int ssat_ctl_call(const char *target, const char *command, const char *argument, int timeout_ms,
+                  ssat_ctl_reply_t *reply);
+void ssat_ctl_reply_free(ssat_ctl_reply_t *reply);
+
+/* Calls fn(name, pid, arg) for every live server of the directory, in no
+ * particular order; a non-zero result of fn ends the walk with it. Returns 0,
+ * or -1 when the directory cannot be read (none exists yet counts as empty). */
+int ssat_ctl_list(int (*fn)(const char *name, long pid, void *arg), void *arg);
+
 #ifdef __cplusplus
 }
 #endif
