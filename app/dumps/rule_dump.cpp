@@ -5,15 +5,21 @@
 // name. The few rules that print a whole text of their own (a name that is
 // not the table's, or a number in the name) are listed at the end of the
 // table as exceptions; the not-supported flags are a row of their own too.
+// static_asserts check every row: each flag in exactly one row, each field
+// one that the row's shape reads, the shape inside the flag's value, and the
+// row's format against its fields (dumps/row_format.h).
 #include <array>
-#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <initializer_list>
+#include <iterator>
 
 #include "core/bytes.h"
+#include "core/text.h"
 #include "dumps/dump_out.h"
+#include "dumps/row_format.h"
+#include "records/flag_lists.h"
 #include "ss_fp_appmng.h"
 #include "ss_fp_appmng_dump.h"
 
@@ -21,7 +27,7 @@ namespace fpss {
 namespace {
 
 // How a row prints.
-enum class Kind : uint8_t {
+enum class RuleForm : uint8_t {
     Named,        // "\r\n", the name, then the row's text with its arguments
     Address,      // "\r\n", the name, the row's blanks; flush; then the address printer
     TrueFalse,    // "\r\n", the name, then the row's text with "true" or "false"
@@ -49,8 +55,7 @@ enum class Shape : uint8_t {
 // A printed field.
 enum class Arg : uint8_t { End, Data, Mask, Value, Op, Min, Max, PktFlag, PktType, Base, Offset, BaseOff, Label };
 
-constexpr size_t kMaxArgs = 7;
-using Args = std::array<Arg, kMaxArgs>;
+using Args = std::array<Arg, kRowInts>;
 
 constexpr Args kNone{};
 constexpr Args kV{Arg::Value};
@@ -73,7 +78,7 @@ struct Flags {
 };
 
 struct Row {
-    Kind kind;
+    RuleForm form;
     Shape shape;
     Args args;
     const char *fmt;      // the tail after the name, or the whole text
@@ -85,14 +90,14 @@ struct Row {
 constexpr char kNotSupported[] = "\r\nNOT SUPPORT NOW, FLAG:%d";
 
 constexpr Row kRows[] = {
-    {Kind::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+    {RuleForm::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_COS, SS_FP_RULE_COS_IN, SS_FP_RULE_PRIO_IN, SS_FP_RULE_IPV4_PREC, SS_FP_RULE_IPV4_TOS,
       SS_FP_RULE_IPV4_DSCP, SS_FP_RULE_IPV4_TTL, SS_FP_RULE_IPV4_PROTOCOL, SS_FP_RULE_IPV6_TC,
       SS_FP_RULE_ICMP_TYPE, SS_FP_RULE_ICMP_CODE, SS_FP_RULE_TCP_FLAG, SS_FP_RULE_MPLS_IP_TTL,
       SS_FP_RULE_VLANFORMAT, SS_FP_RULE_VXLAN_INNER_TCP_FLAG, SS_FP_RULE_INNER_IPV4_PROTOCOL,
       SS_FP_RULE_FEC_MSB, SS_FP_RULE_VXLAN_INNER_TCP_FLAG_DST_L4PORT, SS_FP_RULE_IPV4_PROTOCOL_TYPE,
       SS_FP_RULE_IGMP_TYPE}},
-    {Kind::Named, Shape::U16Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+    {RuleForm::Named, Shape::U16Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_VID, SS_FP_RULE_VID_IN, SS_FP_RULE_ETYPE, SS_FP_RULE_IPV6_NEXT_HDR, SS_FP_RULE_SRC_L4PORT,
       SS_FP_RULE_DST_L4PORT, SS_FP_RULE_TRILL_ETYPE, SS_FP_RULE_GRE_PROTOCOL_TYPE, SS_FP_RULE_IPV4_FLAGS,
       SS_FP_RULE_IPV4_OFFSET, SS_FP_RULE_VPN_ID, SS_FP_RULE_L2GRE_ETYPE, SS_FP_RULE_PPPOE_PTYPE,
@@ -103,98 +108,101 @@ constexpr Row kRows[] = {
       SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT,
       SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT_DST_L4PORT,
       SS_FP_RULE_L3_PKT_TYPE}},
-    {Kind::Named, Shape::U32Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
+    {RuleForm::Named, Shape::U32Pair, kDDM, "\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_IPV6_FLOWLAB, SS_FP_RULE_IPV6_HOP_LIMIT, SS_FP_RULE_MPLS_LABEL, SS_FP_RULE_MPLS_EXP,
       SS_FP_RULE_VRF, SS_FP_RULE_FC_DID, SS_FP_RULE_FC_SID, SS_FP_RULE_ICMP_DLDP, SS_FP_RULE_INTERFACECLASSL3,
       SS_FP_RULE_VLAN_CLASS_ID, SS_FP_RULE_TRILL_TTL, SS_FP_RULE_MPLS_BOS, SS_FP_RULE_MPLS_VERSION,
       SS_FP_RULE_MPLS_FWD_LABEL_ACTION, SS_FP_RULE_DSTPORT, SS_FP_RULE_STAT_ID7, SS_FP_RULE_FEC_ID,
       SS_FP_RULE_BFD_ECHO_INTERVAL, SS_FP_RULE_CONTAINER, SS_FP_RULE_SRC_CLASSL3}},
-    {Kind::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d),mask:0x%x", 0, {SS_FP_RULE_BFD_MSG_FLAGS}},
-    {Kind::Named, Shape::BytePair, kDM, " data: %#x mask:%#x ", 0,
+    {RuleForm::Named, Shape::BytePair, kDDM, "\ndata:0x%x(%d),mask:0x%x", 0, {SS_FP_RULE_BFD_MSG_FLAGS}},
+    {RuleForm::Named, Shape::BytePair, kDM, " data: %#x mask:%#x ", 0,
      {SS_FP_RULE_MPLS_FWD_LAB_TTL, SS_FP_RULE_DST_IP6_CLASS_ID, SS_FP_RULE_MPLS_LABEL1_TTL}},
-    {Kind::Named, Shape::U16Pair, kDM, " data: %#x mask:%#x ", 0,
+    {RuleForm::Named, Shape::U16Pair, kDM, " data: %#x mask:%#x ", 0,
      {SS_FP_RULE_DSTTRUNK, SS_FP_RULE_SRC_TRUNK, SS_FP_RULE_FORWARDING_VID, SS_FP_RULE_EGR_L3_CLASSID,
       SS_FP_RULE_ARP_OP_CODE, SS_FP_RULE_VXLAN_ARP_OP_CODE}},
-    {Kind::Named, Shape::U32Pair, kDM, " data: %#x mask:%#x ", 0,
+    {RuleForm::Named, Shape::U32Pair, kDM, " data: %#x mask:%#x ", 0,
      {SS_FP_RULE_MPLS_FWD_LAB, SS_FP_RULE_SRC_VP_CLASS_ID, SS_FP_RULE_VFP_DST_CLASS, SS_FP_RULE_VFP_SRC_CLASS,
       SS_FP_RULE_VXLAN_SENDER_IPV4_SRC, SS_FP_RULE_VXLAN_SENDER_IPV4_DST}},
-    {Kind::Named, Shape::BytePair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_VXLAN_INNER_IPV6_NEXT_HDR}},
-    {Kind::Named, Shape::U16Pair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_UDP_PORT_VXLAN}},
-    {Kind::Named, Shape::U32Pair, kDM, " 0x%x(%x)", 0,
+    {RuleForm::Named, Shape::BytePair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_VXLAN_INNER_IPV6_NEXT_HDR}},
+    {RuleForm::Named, Shape::U16Pair, kDM, " 0x%x(%x)", 0, {SS_FP_RULE_UDP_PORT_VXLAN}},
+    {RuleForm::Named, Shape::U32Pair, kDM, " 0x%x(%x)", 0,
      {SS_FP_RULE_VFI_CLASS_ID, SS_FP_RULE_OUT_VPORT, SS_FP_RULE_INNER_SIP, SS_FP_RULE_INNER_DIP}},
-    {Kind::Named, Shape::BytePair, kDDM, " 0x%x(%x)=%d", 0,
+    {RuleForm::Named, Shape::BytePair, kDDM, " 0x%x(%x)=%d", 0,
      {SS_FP_RULE_VXLAN_INNER_ICMP_TYPE, SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL, SS_FP_RULE_VXLAN_INNER_IP_TTL,
       SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL,
       SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL_DST_L4PORT}},
-    {Kind::Named, Shape::U16Pair, kDDM, " 0x%x(%x)=%d", 0, {SS_FP_RULE_VXLAN_INNER_ETYPE}},
-    {Kind::Named, Shape::U32Pair, kDM, " 0x%x(0x%x)", 0, {SS_FP_RULE_IN_VPORT}},
-    {Kind::Named, Shape::U32Pair, kDM, " data=%#x, mask=%#x", 0, {SS_FP_RULE_DST_CLASS, SS_FP_RULE_SRC_CLASS}},
-    {Kind::Named, Shape::U32Pair, kDM, " classid:%d, mask=%#x", 0,
+    {RuleForm::Named, Shape::U16Pair, kDDM, " 0x%x(%x)=%d", 0, {SS_FP_RULE_VXLAN_INNER_ETYPE}},
+    {RuleForm::Named, Shape::U32Pair, kDM, " 0x%x(0x%x)", 0, {SS_FP_RULE_IN_VPORT}},
+    {RuleForm::Named, Shape::U32Pair, kDM, " data=%#x, mask=%#x", 0, {SS_FP_RULE_DST_CLASS, SS_FP_RULE_SRC_CLASS}},
+    {RuleForm::Named, Shape::U32Pair, kDM, " classid:%d, mask=%#x", 0,
      {SS_FP_RULE_EM_ACTION_CLASS0, SS_FP_RULE_EM_ACTION_CLASS1}},
-    {Kind::Named, Shape::BytePair, kDM, " data/mask = 0x%x/0x%x", 0, {SS_FP_RULE_VXLAN_INNER_ICMPV6_TYPE}},
-    {Kind::Address, Shape::Mac, kNone, " ", 0,
+    {RuleForm::Named, Shape::BytePair, kDM, " data/mask = 0x%x/0x%x", 0, {SS_FP_RULE_VXLAN_INNER_ICMPV6_TYPE}},
+    {RuleForm::Address, Shape::Mac, kNone, " ", 0,
      {SS_FP_RULE_MAC_DST, SS_FP_RULE_MAC_SRC, SS_FP_RULE_MAC_SENDER, SS_FP_RULE_MAC_TARGET,
       SS_FP_RULE_TRILL_MAC_DST, SS_FP_RULE_L2GRE_PAYLOAD_DMAC, SS_FP_RULE_VXLAN_INNER_DMAC}},
-    {Kind::Address, Shape::Ipv4, kNone, " ", 0,
+    {RuleForm::Address, Shape::Ipv4, kNone, " ", 0,
      {SS_FP_RULE_IPV4_SRC, SS_FP_RULE_IPV4_DST, SS_FP_RULE_SENDER_IPV4_SRC, SS_FP_RULE_SENDER_IPV4_DST,
       SS_FP_RULE_VXLAN_INNER_IPV4_SRC, SS_FP_RULE_VXLAN_INNER_IPV4_DST,
       SS_FP_RULE_VXLAN_INNER_IPV4_SRC_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_IPV4_DST_DST_L4PORT,
       SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC, SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST,
       SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC_DST_L4PORT, SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST_DST_L4PORT}},
-    {Kind::Address, Shape::Ipv6, kNone, "         ", 0,
+    {RuleForm::Address, Shape::Ipv6, kNone, "         ", 0,
      {SS_FP_RULE_IPV6_SRC, SS_FP_RULE_IPV6_DST, SS_FP_RULE_IPV6_SRC_UPPER64, SS_FP_RULE_IPV6_DST_UPPER64}},
-    {Kind::Address, Shape::Ipv6, kNone, " ", 0, {SS_FP_RULE_VXLAN_IPV6_SRC_UPPER64}},
-    {Kind::Named, Shape::PortRange, kOpMinMax, "\nop = %d, min = %d, max = %d", 0,
+    {RuleForm::Address, Shape::Ipv6, kNone, " ", 0, {SS_FP_RULE_VXLAN_IPV6_SRC_UPPER64}},
+    {RuleForm::Named, Shape::PortRange, kOpMinMax, "\nop = %d, min = %d, max = %d", 0,
      {SS_FP_RULE_SRC_L4PORT_RANGE, SS_FP_RULE_DST_L4PORT_RANGE}},
-    {Kind::Named, Shape::U32Value, kV, "\ntype:%d", 0, {SS_FP_RULE_IPV4_FRAGMENT}},
-    {Kind::Named, Shape::U32Value, kV, "\nfc_head_type:%d", 0, {SS_FP_RULE_FC_HDR1, SS_FP_RULE_FC_HDR2}},
-    {Kind::Named, Shape::U32Value, kV, " \nstate:%d", 0, {SS_FP_RULE_STP_STATE}},
-    {Kind::Named, Shape::U32Value, kV, "\niptype:%d", 0, {SS_FP_RULE_IPTYPE}},
-    {Kind::Named, Shape::U32Value, kV, "\nfwdtype:%d", 0, {SS_FP_RULE_FORWARDINGTYPE}},
-    {Kind::Named, Shape::U32Value, kV, " 0x%x", 0, {SS_FP_RULE_DECAP}},
-    {Kind::Named, Shape::U32Value, kV, " tunnel_type 0x%x", 0, {SS_FP_RULE_TUNNEL_TYPE}},
-    {Kind::Named, Shape::U32Value, kV, " evlan_id 0x%x", 0, {SS_FP_RULE_EVLAN_ID}},
-    {Kind::Named, Shape::U32Value, kV, " :%d", 0, {SS_FP_RULE_HEADER_FORMAT}},
-    {Kind::Named, Shape::U32Value, kVV, "\nphyid:0x%x(%d)", 0, {SS_FP_RULE_INPUT_PORT}},
-    {Kind::Named, Shape::ByteValue, kV, "\nhit:%d", 0,
+    {RuleForm::Named, Shape::U32Value, kV, "\ntype:%d", 0, {SS_FP_RULE_IPV4_FRAGMENT}},
+    {RuleForm::Named, Shape::U32Value, kV, "\nfc_head_type:%d", 0, {SS_FP_RULE_FC_HDR1, SS_FP_RULE_FC_HDR2}},
+    {RuleForm::Named, Shape::U32Value, kV, " \nstate:%d", 0, {SS_FP_RULE_STP_STATE}},
+    {RuleForm::Named, Shape::U32Value, kV, "\niptype:%d", 0, {SS_FP_RULE_IPTYPE}},
+    {RuleForm::Named, Shape::U32Value, kV, "\nfwdtype:%d", 0, {SS_FP_RULE_FORWARDINGTYPE}},
+    {RuleForm::Named, Shape::U32Value, kV, " 0x%x", 0, {SS_FP_RULE_DECAP}},
+    {RuleForm::Named, Shape::U32Value, kV, " tunnel_type 0x%x", 0, {SS_FP_RULE_TUNNEL_TYPE}},
+    {RuleForm::Named, Shape::U32Value, kV, " evlan_id 0x%x", 0, {SS_FP_RULE_EVLAN_ID}},
+    {RuleForm::Named, Shape::U32Value, kV, " :%d", 0, {SS_FP_RULE_HEADER_FORMAT}},
+    {RuleForm::Named, Shape::U32Value, kVV, "\nphyid:0x%x(%d)", 0, {SS_FP_RULE_INPUT_PORT}},
+    {RuleForm::Named, Shape::ByteValue, kV, "\nhit:%d", 0,
      {SS_FP_RULE_HIT_STATE_L3_DA_HOST, SS_FP_RULE_HIT_STATE_L3_DA_ROUTE, SS_FP_RULE_HIT_STATE_L3_IPMC,
       SS_FP_RULE_HIT_STATE_L2_DA, SS_FP_RULE_HIT_STATE_L2_SA, SS_FP_RULE_HIT_STATE_L2_SA_STATIC,
       SS_FP_RULE_MY_MAC_HIT}},
-    {Kind::Named, Shape::ByteValue, kV, "\ndrop:%d", 0, {SS_FP_RULE_PRE_STAGE_DROP}},
-    {Kind::Named, Shape::ByteValue, kV, "\nis_teminate:%d", 0, {SS_FP_RULE_MPLS_TERMINATED}},
-    {Kind::Named, Shape::ByteValue, kV, "\nl3:%d", 0, {SS_FP_RULE_L3}},
-    {Kind::Named, Shape::ByteValue, kV, " :%d", 0, {SS_FP_RULE_TUNNEL_TERMINATED}},
-    {Kind::TrueFalse, Shape::ByteValue, kNone, ": %s", 0, {SS_FP_RULE_HG_PORT}},
-    {Kind::Named, Shape::PktType, kPkt, "\nknown_uc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_UC}},
-    {Kind::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_MC}},
-    {Kind::Named, Shape::PktType, kPkt, "\nuc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_UC}},
-    {Kind::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l2_ptk_type:%d", 0, {SS_FP_RULE_L2_KNOWN_MC}},
-    {Kind::Named, Shape::HdrOff, kHdr, "\noffset[data:0x%x(%d), mask:0x%x], base_off=%d", 0,
+    {RuleForm::Named, Shape::ByteValue, kV, "\ndrop:%d", 0, {SS_FP_RULE_PRE_STAGE_DROP}},
+    {RuleForm::Named, Shape::ByteValue, kV, "\nis_teminate:%d", 0, {SS_FP_RULE_MPLS_TERMINATED}},
+    {RuleForm::Named, Shape::ByteValue, kV, "\nl3:%d", 0, {SS_FP_RULE_L3}},
+    {RuleForm::Named, Shape::ByteValue, kV, " :%d", 0, {SS_FP_RULE_TUNNEL_TERMINATED}},
+    {RuleForm::TrueFalse, Shape::ByteValue, kNone, ": %s", 0, {SS_FP_RULE_HG_PORT}},
+    {RuleForm::Named, Shape::PktType, kPkt, "\nknown_uc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_UC}},
+    {RuleForm::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_KNOWN_MC}},
+    {RuleForm::Named, Shape::PktType, kPkt, "\nuc:%d, l3_ptk_type:%d", 0, {SS_FP_RULE_L3_UC}},
+    {RuleForm::Named, Shape::PktType, kPkt, "\nknown_mc:%d, l2_ptk_type:%d", 0, {SS_FP_RULE_L2_KNOWN_MC}},
+    {RuleForm::Named, Shape::HdrOff, kHdr, "\noffset[data:0x%x(%d), mask:0x%x], base_off=%d", 0,
      {SS_FP_RULE_FWD_HEADER_OFF}},
-    {Kind::Named, Shape::None, kNone, " ", 0, {SS_FP_RULE_NONE}},
-    {Kind::Named, Shape::None, kNone, "            ", 0, {SS_FP_RULE_ACL80}},
-    {Kind::Named, Shape::None, kNone, "\n ", 0, {SS_FP_RULE_L2_KNOWN_UC}},
-    {Kind::Named, Shape::None, kNone, "", 0,
+    {RuleForm::Named, Shape::None, kNone, " ", 0, {SS_FP_RULE_NONE}},
+    {RuleForm::Named, Shape::None, kNone, "            ", 0, {SS_FP_RULE_ACL80}},
+    {RuleForm::Named, Shape::None, kNone, "\n ", 0, {SS_FP_RULE_L2_KNOWN_UC}},
+    {RuleForm::Named, Shape::None, kNone, "", 0,
      {SS_FP_RULE_IN_PORT, SS_FP_RULE_IN_PORTS, SS_FP_RULE_INTERFACE_CLASS_PORT, SS_FP_RULE_ETYPE_CLASS_ID,
       SS_FP_RULE_MAX}},
     // Exceptions: formats of their own, names included.
-    {Kind::Whole, Shape::U32Pair, kLabelDDM, "\r\nSS_FP_RULE_MPLS_LABEL%d\ndata:0x%x(%d), mask:0x%x", 108,
+    {RuleForm::Whole, Shape::U32Pair, kLabelDDM, "\r\nSS_FP_RULE_MPLS_LABEL%d\ndata:0x%x(%d), mask:0x%x", 108,
      {SS_FP_RULE_MPLS_LABEL1, SS_FP_RULE_MPLS_LABEL2, SS_FP_RULE_MPLS_LABEL3, SS_FP_RULE_MPLS_LABEL4,
       SS_FP_RULE_MPLS_LABEL5, SS_FP_RULE_MPLS_LABEL6}},
-    {Kind::Whole, Shape::Udf, kUdf, "\r\nSS_FP_RULE_UDF%d\nbase:0x%x(%d),offset:%d,data:0x%x(%d), mask:0x%x", 116,
+    {RuleForm::Whole, Shape::Udf, kUdf, "\r\nSS_FP_RULE_UDF%d\nbase:0x%x(%d),offset:%d,data:0x%x(%d), mask:0x%x", 116,
      {SS_FP_RULE_UDF1, SS_FP_RULE_UDF2, SS_FP_RULE_UDF3, SS_FP_RULE_UDF4, SS_FP_RULE_UDF5, SS_FP_RULE_UDF6,
       SS_FP_RULE_UDF7, SS_FP_RULE_UDF8}},
-    {Kind::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_HASH\ndata:0x%x(%d), mask:0x%x", 0,
+    {RuleForm::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_HASH\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_HASH_VALUE}},
-    {Kind::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULESRC_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_SRCVXLAN_GPORT}},
-    {Kind::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULEDST_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_DSTVXLAN_GPORT}},
-    {Kind::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_IPV6_NEXTHDR_TYPE\ndata:0x%x(%d), mask:0x%x", 0,
+    {RuleForm::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULESRC_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_SRCVXLAN_GPORT}},
+    {RuleForm::Whole, Shape::U32Value, kV, "\r\nSS_FP_RULEDST_VXLAN_GPORT gport 0x%x", 0, {SS_FP_RULE_DSTVXLAN_GPORT}},
+    {RuleForm::Whole, Shape::U16Pair, kDDM, "\r\nSS_FP_RULE_IPV6_NEXTHDR_TYPE\ndata:0x%x(%d), mask:0x%x", 0,
      {SS_FP_RULE_IPV6_NEXT_HDR_TYPE}},
-    {Kind::NotSupported, Shape::None, kNone, kNotSupported, 0,
+    {RuleForm::NotSupported, Shape::None, kNone, kNotSupported, 0,
      {SS_FP_RULE_IP_HAS_OPTIONS, SS_FP_RULE_IP6_EXIST, SS_FP_RULE_UDF9, SS_FP_RULE_UDF10, SS_FP_RULE_UDF11,
       SS_FP_RULE_UDF12, SS_FP_RULE_UDF13, SS_FP_RULE_UDF14, SS_FP_RULE_UDF15, SS_FP_RULE_UDF16,
       SS_FP_RULE_UDF17, SS_FP_RULE_UDF18, SS_FP_RULE_UDF19, SS_FP_RULE_UDF20}},
 };
+
+// The single text of a true-or-false row.
+using TextRow = RowPrinter<const char *>;
 
 constexpr uint8_t kNoRow = 0xFF;
 constexpr uint32_t kFlagCount = SS_FP_RULE_MAX + 1;
@@ -227,6 +235,89 @@ constexpr RowIndex kIndex = make_index();
 static_assert(std::size(kRows) < kNoRow);
 static_assert(kIndex.duplicates == 0, "a rule flag is listed in two rows");
 static_assert(kIndex.missing == 0, "a rule flag has no row");
+
+// The bytes of a value that a shape reads.
+constexpr uint32_t shape_size(Shape shape) {
+    switch (shape) {
+        case Shape::None: return 0;
+        case Shape::BytePair: return 2;
+        case Shape::U16Pair: return 4;
+        case Shape::U32Pair: return 8;
+        case Shape::Mac: return 12;
+        case Shape::Ipv4: return 8;
+        case Shape::Ipv6: return 32;
+        case Shape::PortRange: return 8;
+        case Shape::U32Value: return 4;
+        case Shape::ByteValue: return 1;
+        case Shape::PktType: return 5;
+        case Shape::Udf: return 6;
+        case Shape::HdrOff: return 12;
+    }
+    return 0;
+}
+
+// Whether a shape provides the field 'a' (the label is the flag's, not the value's).
+constexpr bool shape_has(Shape shape, Arg a) {
+    switch (shape) {
+        case Shape::BytePair:
+        case Shape::U16Pair:
+        case Shape::U32Pair: return a == Arg::Data || a == Arg::Mask;
+        case Shape::PortRange: return a == Arg::Op || a == Arg::Min || a == Arg::Max;
+        case Shape::U32Value:
+        case Shape::ByteValue: return a == Arg::Value;
+        case Shape::PktType: return a == Arg::PktFlag || a == Arg::PktType;
+        case Shape::Udf: return a == Arg::Base || a == Arg::Offset || a == Arg::Data || a == Arg::Mask;
+        case Shape::HdrOff: return a == Arg::BaseOff || a == Arg::Data || a == Arg::Mask;
+        case Shape::None:
+        case Shape::Mac:
+        case Shape::Ipv4:
+        case Shape::Ipv6: return false;
+    }
+    return false;
+}
+
+// The row's printed fields: those before the first End, or -1 when a field
+// follows an End or is one the row cannot supply.
+constexpr int field_count(const Row &r) {
+    size_t n = 0;
+    while (n < r.args.size() && r.args[n] != Arg::End) ++n;
+    for (size_t i = 0; i < r.args.size(); ++i) {
+        const Arg a = r.args[i];
+        if (i >= n ? a != Arg::End : !(shape_has(r.shape, a) || (a == Arg::Label && r.form == RuleForm::Whole))) {
+            return -1;
+        }
+    }
+    return static_cast<int>(n);
+}
+
+// Whether the row's format takes exactly its fields, and its shape fits
+// every one of its flags' values.
+constexpr bool row_is_sound(const Row &r) {
+    for (uint8_t i = 0; i < r.flags.n; ++i) {
+        const uint8_t f = r.flags.v[i];
+        const uint32_t size = f < SS_FP_RULE_MAX ? kRuleValueSize[f] : 0;
+        if (shape_size(r.shape) > size) return false;
+    }
+    const int fields = field_count(r);
+    if (fields < 0) return false;
+    switch (r.form) {
+        case RuleForm::Named:
+        case RuleForm::Whole: return IntRow::takes(r.fmt, static_cast<size_t>(fields));
+        case RuleForm::TrueFalse: return fields == 0 && r.shape == Shape::ByteValue && TextRow::takes(r.fmt);
+        case RuleForm::Address:
+            return fields == 0 && (r.shape == Shape::Mac || r.shape == Shape::Ipv4 || r.shape == Shape::Ipv6) &&
+                   is_plain_text(r.fmt);
+        case RuleForm::NotSupported: return fields == 0 && r.shape == Shape::None && r.fmt == kNotSupported;
+    }
+    return false;
+}
+
+constexpr size_t first_unsound_row() {
+    for (size_t r = 0; r < std::size(kRows); ++r)
+        if (!row_is_sound(kRows[r])) return r;
+    return std::size(kRows);
+}
+static_assert(first_unsound_row() == std::size(kRows), "a rule row's fields, shape or format do not agree");
 
 // The fields of a value, by shape.
 struct Fields {
@@ -284,7 +375,7 @@ Fields read_fields(Shape shape, const void *v) {
     return f;
 }
 
-uint32_t pick(Arg a, const Fields &f, uint32_t label) {
+unsigned pick(Arg a, const Fields &f, uint32_t label) {
     switch (a) {
         case Arg::Data: return f.data;
         case Arg::Mask: return f.mask;
@@ -303,42 +394,15 @@ uint32_t pick(Arg a, const Fields &f, uint32_t label) {
     return 0;
 }
 
-// Prints 'fmt' with the row's fields. Every conversion of the table takes an
-// int-sized argument ("%d", "%x", "%#x"); a 32-bit field shown with "%d" is
-// read back as the signed int of the same bits, as the field tools expect.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#pragma GCC diagnostic ignored "-Wformat-security"
 void print_fields(const char *fmt, const Args &args, const Fields &f, uint32_t label) {
-    unsigned a[kMaxArgs];
-    for (size_t i = 0; i < kMaxArgs; ++i) a[i] = pick(args[i], f, label);
-    std::printf(fmt, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+    RowInts a{};
+    for (size_t i = 0; i < kRowInts; ++i) a[i] = pick(args[i], f, label);
+    print_ints(fmt, a);
 }
 
-void print_text(const char *fmt, const char *text) { std::printf(fmt, text); }
-#pragma GCC diagnostic pop
-
-// Fixed-size text, appended to with bounded formatting: an overlong text is
-// cut, never overflowed.
-class Text {
-  public:
-    void add(const char *fmt, ...) __attribute__((format(printf, 2, 3))) {
-        if (len_ >= sizeof buf_ - 1) return;
-        va_list ap;
-        va_start(ap, fmt);
-        int n = std::vsnprintf(buf_ + len_, sizeof buf_ - len_, fmt, ap);
-        va_end(ap);
-        if (n > 0) len_ = len_ + static_cast<size_t>(n) < sizeof buf_ ? len_ + n : sizeof buf_ - 1;
-    }
-    const char *str() const { return buf_; }
-
-  private:
-    char buf_[128] = {};
-    size_t len_ = 0;
-};
-
 // n bytes as "%02x", with 'sep' after every second byte.
-void add_hex_pairs(Text &t, const uint8_t *b, size_t n, char sep) {
+template <size_t N>
+void add_hex_pairs(Text<N> &t, const uint8_t *b, size_t n, char sep) {
     for (size_t i = 0; i < n; ++i) {
         t.add("%02x", b[i]);
         if (i % 2 == 1) t.add("%c", sep);
@@ -347,21 +411,31 @@ void add_hex_pairs(Text &t, const uint8_t *b, size_t n, char sep) {
 
 // An address printer's output: a line break ("\r" by puts), then the text.
 // Printed in one piece so that a concurrent writer cannot split the pair.
-void print_address(const Text &t) {
+template <size_t N>
+void print_address(const Text<N> &t) {
     std::puts("\r");
     std::fputs(t.str(), stdout);
 }
 
-void dump_mac(const uint8_t *v) {
-    Text t;
-    add_hex_pairs(t, v, 6, '.');
+// Every address text fits: an IPv6 address and mask take 81 characters.
+using AddressText = Text<128>;
+
+// An address of 'n' bytes and its mask as hex pairs with 'sep' after every
+// pair: the MAC and IPv6 forms.
+void dump_hex_address(const uint8_t *v, size_t n, char sep) {
+    AddressText t;
+    add_hex_pairs(t, v, n, sep);
     t.add("/");
-    add_hex_pairs(t, v + 6, 6, '.');
+    add_hex_pairs(t, v + n, n, sep);
     print_address(t);
 }
 
+void dump_mac(const uint8_t *v) { dump_hex_address(v, 6, '.'); }
+
+void dump_ipv6(const uint8_t *v) { dump_hex_address(v, 16, ':'); }
+
 void dump_ipv4(const uint8_t *v) {
-    Text t;
+    AddressText t;
     for (int i = 0; i < 4; ++i) t.add("%d.", v[i]);
     t.add("(");
     for (int i = 0; i < 4; ++i) t.add("%02x.", v[i]);
@@ -370,17 +444,9 @@ void dump_ipv4(const uint8_t *v) {
     print_address(t);
 }
 
-void dump_ipv6(const uint8_t *v) {
-    Text t;
-    add_hex_pairs(t, v, 16, ':');
-    t.add("/");
-    add_hex_pairs(t, v + 16, 16, ':');
-    print_address(t);
-}
-
 int dump_rule(uint32_t flag, const void *value) {
     const Row *row = flag < kFlagCount ? &kRows[kIndex.row[flag]] : nullptr;
-    if (row == nullptr || row->kind == Kind::NotSupported) {
+    if (row == nullptr || row->form == RuleForm::NotSupported) {
         say(kNotSupported, static_cast<int>(flag));
         return 0;
     }
@@ -393,27 +459,27 @@ int dump_rule(uint32_t flag, const void *value) {
     // One line is printed under one lock of the stream, so that lines of
     // dumps on other threads cannot land inside it.
     flockfile(stdout);
-    switch (row->kind) {
-        case Kind::Named:
+    switch (row->form) {
+        case RuleForm::Named:
             std::printf("\r\n%s", name);
             print_fields(row->fmt, row->args, read_fields(row->shape, value), 0);
             break;
-        case Kind::Whole:
+        case RuleForm::Whole:
             print_fields(row->fmt, row->args, read_fields(row->shape, value), flag - row->label_base);
             break;
-        case Kind::TrueFalse:
+        case RuleForm::TrueFalse:
             std::printf("\r\n%s", name);
-            print_text(row->fmt, load_u8(value, 0) != 0 ? "true" : "false");
+            TextRow::print(row->fmt, load_u8(value, 0) != 0 ? "true" : "false");
             break;
-        case Kind::Address:
+        case RuleForm::Address:
             std::printf("\r\n%s%s", name, row->fmt);
             break;
-        case Kind::NotSupported:
+        case RuleForm::NotSupported:
             break;
     }
     funlockfile(stdout);
     std::fflush(stdout);
-    if (row->kind == Kind::Address) {
+    if (row->form == RuleForm::Address) {
         if (row->shape == Shape::Mac) dump_mac(bytes);
         if (row->shape == Shape::Ipv4) dump_ipv4(bytes);
         if (row->shape == Shape::Ipv6) dump_ipv6(bytes);

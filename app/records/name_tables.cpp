@@ -1,9 +1,18 @@
-// The request records' value-size rule and the name tables of rule flags,
-// action flags, request operations and application types.
+// The request records' layouts, their value-size rule and the name tables of
+// rule flags, action flags, request operations and application types.
+//
+// Every table comes from one list per enum (the flag lists in
+// records/flag_lists.h, the others below), one row per enumerator in value
+// order. A name is its enumerator spelled out by the preprocessor, and
+// a static_assert checks that each row's enumerator has the row's number, so
+// a list that drifts from its enum does not build.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <type_traits>
 
+#include "core/bits.h"
+#include "records/flag_lists.h"
 #include "ss_fp_appmng.h"
 
 // The records cross module boundaries: their layouts are fixed.
@@ -68,354 +77,126 @@ static_assert(offsetof(ss_fp_appmng_common_t, need_rollback) == 28);
 static_assert(offsetof(ss_fp_appmng_common_t, is_pi) == 29);
 
 static_assert(SS_FP_RULE_MAX == 198 && SS_FP_ACTION_MAX == 47 && SS_FP_APP_TYPE_MAX == 186);
-static_assert(SS_FP_RULE_MAX <= 32 * SS_FP_RULE_FLAG_WORDS && SS_FP_ACTION_MAX <= 32 * SS_FP_ACTION_FLAG_WORDS);
+static_assert(fpss::bit_words(SS_FP_RULE_MAX) <= SS_FP_RULE_FLAG_WORDS &&
+              fpss::bit_words(SS_FP_ACTION_MAX) <= SS_FP_ACTION_FLAG_WORDS);
+
+// Request operations 0 to 31.
+#define FPSS_APPMNG_OPS(X) \
+    X(SS_FP_APPMNG_CRT_ACL) X(SS_FP_APPMNG_DEL_ACL) \
+    X(SS_FP_APPMNG_ADD_ACE) X(SS_FP_APPMNG_DEL_ACE) \
+    X(SS_FP_APPMNG_APPLY_ACL) X(SS_FP_APPMNG_UNAPPLY_ACL) \
+    X(SS_FP_APPMNG_SET_UPLINK) X(SS_FP_APPMNG_ACL_COUNTER) \
+    X(SS_FP_APPMNG_ACE_COUNTER) X(SSD_FP_APPMNG_ACE_COUNTER_NOTIFY) \
+    X(SS_FP_APPMNG_PACKAGE) X(SS_FP_APPMNG_GET_ACL) \
+    X(SS_FP_APPMNG_GET_ACE) X(SS_FP_APPMNG_FREE_ACL) \
+    X(SS_FP_APPMNG_FREE_ACE) X(SS_FP_APPMNG_DEL_ACES) \
+    X(SS_FP_APPMNG_UPDATE_ACE_ACTION) X(SS_FP_APPMNG_UPDATE_ACL_ACTION) \
+    X(SS_FP_APPMNG_REPLACE_ACL) X(SS_FP_APPMNG_DS_SET_STATE) \
+    X(SS_FP_APPMNG_DS_SERVICE) X(SS_FP_APPMNG_SET_CPP) \
+    X(SS_FP_APPMNG_NOTIFY_AP) X(SS_FP_APPMNG_NOTIFY_VIRVLAN) \
+    X(SS_FP_APPMNG_VSD_MSG) X(SS_FP_APPMNG_DS_COHERENCE) \
+    X(SS_FP_APPMNG_ACL_RESEQ) X(SS_FP_APPMNG_SVI_ROUTER_ACL) \
+    X(SS_FP_APPMNG_DS_RTN_MSG) X(SS_FP_APPMNG_PORT_ON_OFF) \
+    X(SS_FP_APPMNG_GET_RES) X(SS_FP_APPMNG_SET_RES)
+
+// Application types 0 to 185, by the part of the enumerator after
+// "SS_FP_APP_TYPE_", which is also the type's short name.
+#define FPSS_APP_TYPES(X) \
+    X(NONE) X(PACL) X(VACL) X(RACL) X(MAC_ACL) X(IPV6_ACL) \
+    X(QOS) X(PBR) X(CPP) X(MIRROR) X(DHCP_SNOOP) X(DHCPV6_SNOOP) \
+    X(ARP_CHECK) X(IPSG) X(IPV6_SG) X(DOT1X) X(WEB_AUTH) X(MAC_AUTH) \
+    X(STORM_CTRL) X(PORT_SEC) X(MAC_LIMIT) X(ERPS) X(EAPS) X(LLDP) \
+    X(LACP) X(STP) X(RLDP) X(REUP) X(DLDP) X(CFM) \
+    X(Y1731) X(EFM_OAM) X(BFD) X(OSPF) X(OSPFV3) X(BGP) \
+    X(ISIS) X(RIP) X(RIPNG) X(VRRP) X(VRRPV3) X(IGMP_SNOOP) \
+    X(MLD_SNOOP) X(PIM) X(PIMV6) X(ND_SNOOP) X(DAI) X(URPF) \
+    X(NAT) X(VXLAN) X(MPLS) X(TRILL) X(FCOE) X(PTP) \
+    X(SFLOW) X(NETFLOW) X(TELEMETRY) X(ANTI_ATTACK) X(ARP_GUARD) X(GSN) \
+    X(VOICE_VLAN) X(PROTO_VLAN) X(MAC_VLAN) X(SUBNET_VLAN) X(QINQ) X(VLAN_MAP) \
+    X(L2PT) X(MONITOR_LINK) X(LOOPBACK_DETECT) X(ARP_RATE) X(ND_RATE) X(DHCP_RELAY) \
+    X(DHCP_SERVER) X(NTP) X(SNMP) X(SSH) X(TELNET) X(TFTP) \
+    X(RADIUS) X(TACACS) X(SYSLOG) X(NFPP) X(LDP) X(RSVP) \
+    X(MPLS_TE) X(VPLS) X(L3VPN) X(EVPN) X(MVPN) X(MSDP) \
+    X(MRP) X(PBB) X(OPENFLOW) X(VSU) X(VSD) X(MLAG) \
+    X(DS) X(DS_SERVICE) X(UPLINK) X(VIRVLAN) X(AP_NOTIFY) X(SVI_ROUTER) \
+    X(EGRESS_QOS) X(INGRESS_QOS) X(METER) X(WRED) X(COS_MAP) X(DSCP_MAP) \
+    X(TRUST) X(POLICER) X(COUNTER) X(STAT_SAMPLE) X(FLOW_MIRROR) X(RSPAN) \
+    X(ERSPAN) X(CPU_MIRROR) X(TRAP) X(COPP) X(HOST_ROUTE) X(ECMP) \
+    X(MCAST_ROUTE) X(L2_MCAST) X(IP_FRAGMENT) X(TTL_CHECK) X(IPV6_ND) X(RA_GUARD) \
+    X(SAVI) X(DHCP_OPTION82) X(PPPOE_PLUS) X(ARP_PROXY) X(ND_PROXY) X(GRE) \
+    X(L2GRE) X(IPIP) X(UDF) X(HASH) X(LOAD_BALANCE) X(MACSEC) \
+    X(RSVD_138) X(RSVD_139) X(RSVD_140) X(RSVD_141) X(RSVD_142) X(RSVD_143) \
+    X(RSVD_144) X(RSVD_145) X(RSVD_146) X(RSVD_147) X(RSVD_148) X(RSVD_149) \
+    X(RSVD_150) X(RSVD_151) X(RSVD_152) X(RSVD_153) X(RSVD_154) X(RSVD_155) \
+    X(RSVD_156) X(RSVD_157) X(RSVD_158) X(RSVD_159) X(RSVD_160) X(RSVD_161) \
+    X(RSVD_162) X(RSVD_163) X(RSVD_164) X(RSVD_165) X(RSVD_166) X(RSVD_167) \
+    X(RSVD_168) X(RSVD_169) X(RSVD_170) X(RSVD_171) X(RSVD_172) X(RSVD_173) \
+    X(RSVD_174) X(RSVD_175) X(RSVD_176) X(RSVD_177) X(RSVD_178) X(RSVD_179) \
+    X(RSVD_180) X(RSVD_181) X(RSVD_182) X(RSVD_183) X(RSVD_184) X(RSVD_185)
+
+// Columns of a row: the name and the value of its enumerator, for rows of one
+// or two columns alike.
+#define FPSS_NAME(...) FPSS_NAME_OF(__VA_ARGS__, )
+#define FPSS_NAME_OF(e, ...) #e,
+#define FPSS_VALUE(...) FPSS_VALUE_OF(__VA_ARGS__, )
+#define FPSS_VALUE_OF(e, ...) e,
+#define FPSS_APP_SHORT_NAME(n) #n,
+#define FPSS_APP_NAME(n) "SS_FP_APP_TYPE_" #n,
+#define FPSS_APP_VALUE(n) SS_FP_APP_TYPE_##n,
+
+namespace fpss {
+namespace {
+
+// The first row whose enumerator is not the row's number, or N when all are.
+template <size_t N>
+constexpr size_t first_misplaced(const int (&values)[N]) {
+    for (size_t i = 0; i < N; ++i)
+        if (values[i] != static_cast<int>(i)) return i;
+    return N;
+}
+
+constexpr int kRuleRows[] = {FPSS_RULE_FLAGS(FPSS_VALUE)};
+constexpr int kActionRows[] = {FPSS_ACTION_FLAGS(FPSS_VALUE)};
+constexpr int kOpRows[] = {FPSS_APPMNG_OPS(FPSS_VALUE)};
+constexpr int kAppRows[] = {FPSS_APP_TYPES(FPSS_APP_VALUE)};
+
+static_assert(std::size(kRuleRows) == SS_FP_RULE_MAX, "the rule flag list misses a flag");
+static_assert(std::size(kActionRows) == SS_FP_ACTION_MAX, "the action flag list misses a flag");
+static_assert(std::size(kOpRows) == SS_FP_APPMNG_OP_COUNT, "the operation list misses an operation");
+static_assert(std::size(kAppRows) == SS_FP_APP_TYPE_MAX, "the application type list misses a type");
+static_assert(first_misplaced(kRuleRows) == SS_FP_RULE_MAX, "a rule flag's row is not its value");
+static_assert(first_misplaced(kActionRows) == SS_FP_ACTION_MAX, "an action flag's row is not its value");
+static_assert(first_misplaced(kOpRows) == SS_FP_APPMNG_OP_COUNT, "an operation's row is not its value");
+static_assert(first_misplaced(kAppRows) == SS_FP_APP_TYPE_MAX, "an application type's row is not its value");
+
+}  // namespace
+}  // namespace fpss
 
 extern "C" {
 
-const char *const fp_rule_flag_strings[SS_FP_RULE_MAX + 1] = {
-    "SS_FP_RULE_NONE", "SS_FP_RULE_MAC_DST",
-    "SS_FP_RULE_MAC_SRC", "SS_FP_RULE_MAC_SENDER",
-    "SS_FP_RULE_MAC_TARGET", "SS_FP_RULE_VID",
-    "SS_FP_RULE_VID_IN", "SS_FP_RULE_COS",
-    "SS_FP_RULE_COS_IN", "SS_FP_RULE_PRIO_IN",
-    "SS_FP_RULE_ETYPE", "SS_FP_RULE_IPV4_PREC",
-    "SS_FP_RULE_IPV4_TOS", "SS_FP_RULE_IPV4_DSCP",
-    "SS_FP_RULE_IPV4_FRAGMENT", "SS_FP_RULE_IPV4_TTL",
-    "SS_FP_RULE_IPV4_PROTOCOL", "SS_FP_RULE_IPV4_SRC",
-    "SS_FP_RULE_IPV4_DST", "SS_FP_RULE_SENDER_IPV4_SRC",
-    "SS_FP_RULE_SENDER_IPV4_DST", "SS_FP_RULE_IPV6_TC",
-    "SS_FP_RULE_IPV6_FLOWLAB", "SS_FP_RULE_IPV6_NEXT_HDR",
-    "SS_FP_RULE_IPV6_HOP_LIMIT", "SS_FP_RULE_IPV6_SRC",
-    "SS_FP_RULE_IPV6_DST", "SS_FP_RULE_ICMP_TYPE",
-    "SS_FP_RULE_ICMP_CODE", "SS_FP_RULE_SRC_L4PORT",
-    "SS_FP_RULE_DST_L4PORT", "SS_FP_RULE_SRC_L4PORT_RANGE",
-    "SS_FP_RULE_DST_L4PORT_RANGE", "SS_FP_RULE_TCP_FLAG",
-    "SS_FP_RULE_MPLS_LABEL", "SS_FP_RULE_MPLS_EXP",
-    "SS_FP_RULE_VRF", "SS_FP_RULE_FC_HDR1",
-    "SS_FP_RULE_FC_HDR2", "SS_FP_RULE_FC_DID",
-    "SS_FP_RULE_FC_SID", "SS_FP_RULE_STP_STATE",
-    "SS_FP_RULE_HIT_STATE_L3_DA_HOST", "SS_FP_RULE_HIT_STATE_L3_DA_ROUTE",
-    "SS_FP_RULE_HIT_STATE_L3_IPMC", "SS_FP_RULE_HIT_STATE_L2_DA",
-    "SS_FP_RULE_HIT_STATE_L2_SA", "SS_FP_RULE_HIT_STATE_L2_SA_STATIC",
-    "SS_FP_RULE_INPUT_PORT", "SS_FP_RULE_L3_KNOWN_UC",
-    "SS_FP_RULE_L3_KNOWN_MC", "SS_FP_RULE_L3_UC",
-    "SS_FP_RULE_PRE_STAGE_DROP", "SS_FP_RULE_ACL80",
-    "SS_FP_RULE_ICMP_DLDP", "SS_FP_RULE_IPTYPE",
-    "SS_FP_RULE_INTERFACECLASSL3", "SS_FP_RULE_VLAN_CLASS_ID",
-    "SS_FP_RULE_TRILL_ETYPE", "SS_FP_RULE_TRILL_MAC_DST",
-    "SS_FP_RULE_TRILL_TTL", "SS_FP_RULE_MY_MAC_HIT",
-    "SS_FP_RULE_MPLS_BOS", "SS_FP_RULE_FORWARDINGTYPE",
-    "SS_FP_RULE_IPV6_SRC_UPPER64", "SS_FP_RULE_IPV6_DST_UPPER64",
-    "SS_FP_RULE_GRE_PROTOCOL_TYPE", "SS_FP_RULE_L2GRE_PAYLOAD_DMAC",
-    "SS_FP_RULE_IPV4_FLAGS", "SS_FP_RULE_IPV4_OFFSET",
-    "SS_FP_RULE_VPN_ID", "SS_FP_RULE_L2GRE_ETYPE",
-    "SS_FP_RULE_MPLS_VERSION", "SS_FP_RULE_MPLS_FWD_LABEL_ACTION",
-    "SS_FP_RULE_FWD_HEADER_OFF", "SS_FP_RULE_MPLS_IP_TTL",
-    "SS_FP_RULE_MPLS_TERMINATED", "SS_FP_RULE_PPPOE_PTYPE",
-    "SS_FP_RULE_VLANFORMAT", "SS_FP_RULE_VFI_CLASS_ID",
-    "SS_FP_RULE_DSTPORT", "SS_FP_RULE_L2_KNOWN_UC",
-    "SS_FP_RULE_DECAP", "SS_FP_RULE_TUNNEL_TYPE",
-    "SS_FP_RULE_MPLS_FWD_LAB", "SS_FP_RULE_MPLS_FWD_LAB_TTL",
-    "SS_FP_RULE_DSTTRUNK", "SS_FP_RULE_SRC_TRUNK",
-    "SS_FP_RULE_HG_PORT", "SS_FP_RULE_IN_PORT",
-    "SS_FP_RULE_IN_PORTS", "SS_FP_RULE_INTERFACE_CLASS_PORT",
-    "SS_FP_RULE_SRC_VP_CLASS_ID", "SS_FP_RULE_FORWARDING_VID",
-    "SS_FP_RULE_EGR_L3_CLASSID", "SS_FP_RULE_ETYPE_CLASS_ID",
-    "SS_FP_RULE_DST_IP6_CLASS_ID", "SS_FP_RULE_L3",
-    "SS_FP_RULE_VFP_DST_CLASS", "SS_FP_RULE_VFP_SRC_CLASS",
-    "SS_FP_RULE_IP_HAS_OPTIONS", "SS_FP_RULE_IP6_EXIST",
-    "SS_FP_RULE_RIF", "SS_FP_RULE_STAT_ID7",
-    "SS_FP_RULE_OUTER_VID", "SS_FP_RULE_L2_KNOWN_MC",
-    "SS_FP_RULE_CPU_REASON_ID", "SS_FP_RULE_FEC_ID",
-    "SS_FP_RULE_IP_ID", "SS_FP_RULE_MPLS_LABEL1",
-    "SS_FP_RULE_MPLS_LABEL2", "SS_FP_RULE_MPLS_LABEL3",
-    "SS_FP_RULE_MPLS_LABEL4", "SS_FP_RULE_MPLS_LABEL5",
-    "SS_FP_RULE_MPLS_LABEL6", "SS_FP_RULE_BFD_MSG_FLAGS",
-    "SS_FP_RULE_BFD_ECHO_INTERVAL", "SS_FP_RULE_UDF1",
-    "SS_FP_RULE_UDF2", "SS_FP_RULE_UDF3",
-    "SS_FP_RULE_UDF4", "SS_FP_RULE_UDF5",
-    "SS_FP_RULE_UDF6", "SS_FP_RULE_UDF7",
-    "SS_FP_RULE_UDF8", "SS_FP_RULE_UDF9",
-    "SS_FP_RULE_UDF10", "SS_FP_RULE_UDF11",
-    "SS_FP_RULE_UDF12", "SS_FP_RULE_UDF13",
-    "SS_FP_RULE_UDF14", "SS_FP_RULE_UDF15",
-    "SS_FP_RULE_UDF16", "SS_FP_RULE_UDF17",
-    "SS_FP_RULE_UDF18", "SS_FP_RULE_UDF19",
-    "SS_FP_RULE_UDF20", "SS_FP_RULE_HASH_VALUE",
-    "SS_FP_RULE_IPV4_DST_LOW16", "SS_FP_RULE_CONTAINER",
-    "SS_FP_RULE_RX_TRAP_CODE", "SS_FP_RULE_SRCVXLAN_GPORT",
-    "SS_FP_RULE_DSTVXLAN_GPORT", "SS_FP_RULE_EVLAN_ID",
-    "SS_FP_RULE_TUNNEL_TERMINATED", "SS_FP_RULE_HEADER_FORMAT",
-    "SS_FP_RULE_OUT_VPORT", "SS_FP_RULE_INNER_SIP",
-    "SS_FP_RULE_INNER_DIP", "SS_FP_RULE_DST_CLASS",
-    "SS_FP_RULE_SRC_CLASS", "SS_FP_RULE_VXLAN_INNER_ETYPE",
-    "SS_FP_RULE_VXLAN_INNER_ICMP_TYPE", "SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL",
-    "SS_FP_RULE_VXLAN_INNER_IP_TTL", "SS_FP_RULE_VXLAN_INNER_DMAC",
-    "SS_FP_RULE_VXLAN_INNER_IPV4_SRC", "SS_FP_RULE_VXLAN_INNER_IPV4_DST",
-    "SS_FP_RULE_VXLAN_INNER_SRC_L4PORT", "SS_FP_RULE_VXLAN_INNER_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_TCP_FLAG", "SS_FP_RULE_VXLAN_INNER_IPV6_NEXT_HDR",
-    "SS_FP_RULE_UDP_PORT_VXLAN", "SS_FP_RULE_INNER_IPV4_PROTOCOL",
-    "SS_FP_RULE_INNER_DST_L4PORT", "SS_FP_RULE_MPLS_LABEL1_TTL",
-    "SS_FP_RULE_ARP_OP_CODE", "SS_FP_RULE_VXLAN_SENDER_IPV4_SRC",
-    "SS_FP_RULE_VXLAN_SENDER_IPV4_DST", "SS_FP_RULE_VXLAN_ARP_OP_CODE",
-    "SS_FP_RULE_INNER_SRC_L4PORT", "SS_FP_RULE_FEC_MSB",
-    "SS_FP_RULE_VXLAN_IPV6_SRC_UPPER64", "SS_FP_RULE_VXLAN_INNER_ICMPV6_TYPE",
-    "SS_FP_RULE_VXLAN_INNER_IP_PROTOCOL_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_IPV4_SRC_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_IPV4_DST_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_SRC_L4PORT_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_DST_L4PORT_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_TCP_FLAG_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL", "SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC",
-    "SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST", "SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_TAG_IP_PROTOCOL_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_TAG_IPV4_SRC_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_TAG_IPV4_DST_DST_L4PORT",
-    "SS_FP_RULE_VXLAN_INNER_TAG_SRC_L4PORT_DST_L4PORT", "SS_FP_RULE_VXLAN_INNER_TAG_DST_L4PORT_DST_L4PORT",
-    "SS_FP_RULE_IN_VPORT", "SS_FP_RULE_IPV4_PROTOCOL_TYPE",
-    "SS_FP_RULE_SRC_CLASSL3", "SS_FP_RULE_EM_ACTION_CLASS0",
-    "SS_FP_RULE_EM_ACTION_CLASS1", "SS_FP_RULE_IPV6_NEXT_HDR_TYPE",
-    "SS_FP_RULE_IGMP_TYPE", "SS_FP_RULE_L3_PKT_TYPE",
-    "SS_FP_RULE_MAX",
-};
+const char *const fp_rule_flag_strings[SS_FP_RULE_MAX + 1] = {FPSS_RULE_FLAGS(FPSS_NAME) FPSS_NAME(SS_FP_RULE_MAX)};
 
 const char *const fp_action_flag_strings[SS_FP_ACTION_MAX + 1] = {
-    "SS_FP_ACTION_NONE", "SS_FP_ACTION_CTRL",
-    "SS_FP_ACTION_FWD", "SS_FP_ACTION_MIRROR",
-    "SS_FP_ACTION_REDIRECT", "SS_FP_ACTION_L3_SWITCH",
-    "SS_FP_ACTION_CPU_CODE", "SS_FP_ACTION_EGRESS_MASK",
-    "SS_FP_ACTION_METER", "SS_FP_ACTION_COUNTER",
-    "SS_FP_ACTION_CTRL_COS", "SS_FP_ACTION_COS",
-    "SS_FP_ACTION_COS_IN", "SS_FP_ACTION_VID",
-    "SS_FP_ACTION_VID_IN", "SS_FP_ACTION_ADD_TAG",
-    "SS_FP_ACTION_PRIO_IN", "SS_FP_ACTION_IPV4_TOS",
-    "SS_FP_ACTION_IPV4_PREC", "SS_FP_ACTION_IPV4_DSCP",
-    "SS_FP_ACTION_IPV6_TC", "SS_FP_ACTION_VOQ_ID",
-    "SS_FP_ACTION_WRED_ID", "SS_FP_ACTION_MIRROR_ID",
-    "SS_FP_ACTION_VLAN_ACTION_ID", "SS_FP_ACTION_TRAP_ID",
-    "SS_FP_ACTION_SNOOPING_ID", "SS_FP_ACTION_MC_ID",
-    "SS_FP_ACTION_SYSTEM_HEADER_SET", "SS_FP_ACTION_STRIP",
-    "SS_FP_ACTION_VRF", "SS_FP_ACTION_REDIRECT_VLAN",
-    "SS_FP_ACTION_VXLAN_TERMINATED", "SS_FP_ACTION_EGRESS_MASK_PORTS",
-    "SS_FP_ACTION_VFP_DST_CLASS_SET", "SS_FP_ACTION_VFP_SRC_CLASS_SET",
-    "SS_FP_ACTION_STATSAMPLING", "SS_FP_ACTION_DO_NOT_LEARN",
-    "SS_FP_ACTION_SC", "SS_FP_ACTION_MPLS_EXP",
-    "SS_FP_ACTION_CONTAINER", "SS_FP_ACTION_DROP_PREC",
-    "SS_FP_ACTION_ISQ_METER", "SS_FP_ACTION_CLASS_DST_SET",
-    "SS_FP_ACTION_CLASS_SRC_SET", "SS_FP_ACTION_SRCVXLAN_GPORT",
-    "SS_FP_ACTION_EM_CLASS", "SS_FP_ACTION_MAX",
-};
+    FPSS_ACTION_FLAGS(FPSS_NAME) FPSS_NAME(SS_FP_ACTION_MAX)};
 
-const char *const g_ss_fp_op_string_1[SS_FP_APPMNG_OP_COUNT] = {
-    "SS_FP_APPMNG_CRT_ACL", "SS_FP_APPMNG_DEL_ACL",
-    "SS_FP_APPMNG_ADD_ACE", "SS_FP_APPMNG_DEL_ACE",
-    "SS_FP_APPMNG_APPLY_ACL", "SS_FP_APPMNG_UNAPPLY_ACL",
-    "SS_FP_APPMNG_SET_UPLINK", "SS_FP_APPMNG_ACL_COUNTER",
-    "SS_FP_APPMNG_ACE_COUNTER", "SSD_FP_APPMNG_ACE_COUNTER_NOTIFY",
-    "SS_FP_APPMNG_PACKAGE", "SS_FP_APPMNG_GET_ACL",
-    "SS_FP_APPMNG_GET_ACE", "SS_FP_APPMNG_FREE_ACL",
-    "SS_FP_APPMNG_FREE_ACE", "SS_FP_APPMNG_DEL_ACES",
-    "SS_FP_APPMNG_UPDATE_ACE_ACTION", "SS_FP_APPMNG_UPDATE_ACL_ACTION",
-    "SS_FP_APPMNG_REPLACE_ACL", "SS_FP_APPMNG_DS_SET_STATE",
-    "SS_FP_APPMNG_DS_SERVICE", "SS_FP_APPMNG_SET_CPP",
-    "SS_FP_APPMNG_NOTIFY_AP", "SS_FP_APPMNG_NOTIFY_VIRVLAN",
-    "SS_FP_APPMNG_VSD_MSG", "SS_FP_APPMNG_DS_COHERENCE",
-    "SS_FP_APPMNG_ACL_RESEQ", "SS_FP_APPMNG_SVI_ROUTER_ACL",
-    "SS_FP_APPMNG_DS_RTN_MSG", "SS_FP_APPMNG_PORT_ON_OFF",
-    "SS_FP_APPMNG_GET_RES", "SS_FP_APPMNG_SET_RES",
-};
+const char *const g_ss_fp_op_string_1[SS_FP_APPMNG_OP_COUNT] = {FPSS_APPMNG_OPS(FPSS_NAME)};
 
-const char *const lib_fp_app_string[SS_FP_APP_TYPE_MAX] = {
-    "NONE", "PACL", "VACL", "RACL",
-    "MAC_ACL", "IPV6_ACL", "QOS", "PBR",
-    "CPP", "MIRROR", "DHCP_SNOOP", "DHCPV6_SNOOP",
-    "ARP_CHECK", "IPSG", "IPV6_SG", "DOT1X",
-    "WEB_AUTH", "MAC_AUTH", "STORM_CTRL", "PORT_SEC",
-    "MAC_LIMIT", "ERPS", "EAPS", "LLDP",
-    "LACP", "STP", "RLDP", "REUP",
-    "DLDP", "CFM", "Y1731", "EFM_OAM",
-    "BFD", "OSPF", "OSPFV3", "BGP",
-    "ISIS", "RIP", "RIPNG", "VRRP",
-    "VRRPV3", "IGMP_SNOOP", "MLD_SNOOP", "PIM",
-    "PIMV6", "ND_SNOOP", "DAI", "URPF",
-    "NAT", "VXLAN", "MPLS", "TRILL",
-    "FCOE", "PTP", "SFLOW", "NETFLOW",
-    "TELEMETRY", "ANTI_ATTACK", "ARP_GUARD", "GSN",
-    "VOICE_VLAN", "PROTO_VLAN", "MAC_VLAN", "SUBNET_VLAN",
-    "QINQ", "VLAN_MAP", "L2PT", "MONITOR_LINK",
-    "LOOPBACK_DETECT", "ARP_RATE", "ND_RATE", "DHCP_RELAY",
-    "DHCP_SERVER", "NTP", "SNMP", "SSH",
-    "TELNET", "TFTP", "RADIUS", "TACACS",
-    "SYSLOG", "NFPP", "LDP", "RSVP",
-    "MPLS_TE", "VPLS", "L3VPN", "EVPN",
-    "MVPN", "MSDP", "MRP", "PBB",
-    "OPENFLOW", "VSU", "VSD", "MLAG",
-    "DS", "DS_SERVICE", "UPLINK", "VIRVLAN",
-    "AP_NOTIFY", "SVI_ROUTER", "EGRESS_QOS", "INGRESS_QOS",
-    "METER", "WRED", "COS_MAP", "DSCP_MAP",
-    "TRUST", "POLICER", "COUNTER", "STAT_SAMPLE",
-    "FLOW_MIRROR", "RSPAN", "ERSPAN", "CPU_MIRROR",
-    "TRAP", "COPP", "HOST_ROUTE", "ECMP",
-    "MCAST_ROUTE", "L2_MCAST", "IP_FRAGMENT", "TTL_CHECK",
-    "IPV6_ND", "RA_GUARD", "SAVI", "DHCP_OPTION82",
-    "PPPOE_PLUS", "ARP_PROXY", "ND_PROXY", "GRE",
-    "L2GRE", "IPIP", "UDF", "HASH",
-    "LOAD_BALANCE", "MACSEC", "RSVD_138", "RSVD_139",
-    "RSVD_140", "RSVD_141", "RSVD_142", "RSVD_143",
-    "RSVD_144", "RSVD_145", "RSVD_146", "RSVD_147",
-    "RSVD_148", "RSVD_149", "RSVD_150", "RSVD_151",
-    "RSVD_152", "RSVD_153", "RSVD_154", "RSVD_155",
-    "RSVD_156", "RSVD_157", "RSVD_158", "RSVD_159",
-    "RSVD_160", "RSVD_161", "RSVD_162", "RSVD_163",
-    "RSVD_164", "RSVD_165", "RSVD_166", "RSVD_167",
-    "RSVD_168", "RSVD_169", "RSVD_170", "RSVD_171",
-    "RSVD_172", "RSVD_173", "RSVD_174", "RSVD_175",
-    "RSVD_176", "RSVD_177", "RSVD_178", "RSVD_179",
-    "RSVD_180", "RSVD_181", "RSVD_182", "RSVD_183",
-    "RSVD_184", "RSVD_185",
-};
+const char *const lib_fp_app_string[SS_FP_APP_TYPE_MAX] = {FPSS_APP_TYPES(FPSS_APP_SHORT_NAME)};
 
 const char *const g_ss_fp_app_string[SS_FP_APP_TYPE_MAX + 1] = {
-    "SS_FP_APP_TYPE_NONE", "SS_FP_APP_TYPE_PACL",
-    "SS_FP_APP_TYPE_VACL", "SS_FP_APP_TYPE_RACL",
-    "SS_FP_APP_TYPE_MAC_ACL", "SS_FP_APP_TYPE_IPV6_ACL",
-    "SS_FP_APP_TYPE_QOS", "SS_FP_APP_TYPE_PBR",
-    "SS_FP_APP_TYPE_CPP", "SS_FP_APP_TYPE_MIRROR",
-    "SS_FP_APP_TYPE_DHCP_SNOOP", "SS_FP_APP_TYPE_DHCPV6_SNOOP",
-    "SS_FP_APP_TYPE_ARP_CHECK", "SS_FP_APP_TYPE_IPSG",
-    "SS_FP_APP_TYPE_IPV6_SG", "SS_FP_APP_TYPE_DOT1X",
-    "SS_FP_APP_TYPE_WEB_AUTH", "SS_FP_APP_TYPE_MAC_AUTH",
-    "SS_FP_APP_TYPE_STORM_CTRL", "SS_FP_APP_TYPE_PORT_SEC",
-    "SS_FP_APP_TYPE_MAC_LIMIT", "SS_FP_APP_TYPE_ERPS",
-    "SS_FP_APP_TYPE_EAPS", "SS_FP_APP_TYPE_LLDP",
-    "SS_FP_APP_TYPE_LACP", "SS_FP_APP_TYPE_STP",
-    "SS_FP_APP_TYPE_RLDP", "SS_FP_APP_TYPE_REUP",
-    "SS_FP_APP_TYPE_DLDP", "SS_FP_APP_TYPE_CFM",
-    "SS_FP_APP_TYPE_Y1731", "SS_FP_APP_TYPE_EFM_OAM",
-    "SS_FP_APP_TYPE_BFD", "SS_FP_APP_TYPE_OSPF",
-    "SS_FP_APP_TYPE_OSPFV3", "SS_FP_APP_TYPE_BGP",
-    "SS_FP_APP_TYPE_ISIS", "SS_FP_APP_TYPE_RIP",
-    "SS_FP_APP_TYPE_RIPNG", "SS_FP_APP_TYPE_VRRP",
-    "SS_FP_APP_TYPE_VRRPV3", "SS_FP_APP_TYPE_IGMP_SNOOP",
-    "SS_FP_APP_TYPE_MLD_SNOOP", "SS_FP_APP_TYPE_PIM",
-    "SS_FP_APP_TYPE_PIMV6", "SS_FP_APP_TYPE_ND_SNOOP",
-    "SS_FP_APP_TYPE_DAI", "SS_FP_APP_TYPE_URPF",
-    "SS_FP_APP_TYPE_NAT", "SS_FP_APP_TYPE_VXLAN",
-    "SS_FP_APP_TYPE_MPLS", "SS_FP_APP_TYPE_TRILL",
-    "SS_FP_APP_TYPE_FCOE", "SS_FP_APP_TYPE_PTP",
-    "SS_FP_APP_TYPE_SFLOW", "SS_FP_APP_TYPE_NETFLOW",
-    "SS_FP_APP_TYPE_TELEMETRY", "SS_FP_APP_TYPE_ANTI_ATTACK",
-    "SS_FP_APP_TYPE_ARP_GUARD", "SS_FP_APP_TYPE_GSN",
-    "SS_FP_APP_TYPE_VOICE_VLAN", "SS_FP_APP_TYPE_PROTO_VLAN",
-    "SS_FP_APP_TYPE_MAC_VLAN", "SS_FP_APP_TYPE_SUBNET_VLAN",
-    "SS_FP_APP_TYPE_QINQ", "SS_FP_APP_TYPE_VLAN_MAP",
-    "SS_FP_APP_TYPE_L2PT", "SS_FP_APP_TYPE_MONITOR_LINK",
-    "SS_FP_APP_TYPE_LOOPBACK_DETECT", "SS_FP_APP_TYPE_ARP_RATE",
-    "SS_FP_APP_TYPE_ND_RATE", "SS_FP_APP_TYPE_DHCP_RELAY",
-    "SS_FP_APP_TYPE_DHCP_SERVER", "SS_FP_APP_TYPE_NTP",
-    "SS_FP_APP_TYPE_SNMP", "SS_FP_APP_TYPE_SSH",
-    "SS_FP_APP_TYPE_TELNET", "SS_FP_APP_TYPE_TFTP",
-    "SS_FP_APP_TYPE_RADIUS", "SS_FP_APP_TYPE_TACACS",
-    "SS_FP_APP_TYPE_SYSLOG", "SS_FP_APP_TYPE_NFPP",
-    "SS_FP_APP_TYPE_LDP", "SS_FP_APP_TYPE_RSVP",
-    "SS_FP_APP_TYPE_MPLS_TE", "SS_FP_APP_TYPE_VPLS",
-    "SS_FP_APP_TYPE_L3VPN", "SS_FP_APP_TYPE_EVPN",
-    "SS_FP_APP_TYPE_MVPN", "SS_FP_APP_TYPE_MSDP",
-    "SS_FP_APP_TYPE_MRP", "SS_FP_APP_TYPE_PBB",
-    "SS_FP_APP_TYPE_OPENFLOW", "SS_FP_APP_TYPE_VSU",
-    "SS_FP_APP_TYPE_VSD", "SS_FP_APP_TYPE_MLAG",
-    "SS_FP_APP_TYPE_DS", "SS_FP_APP_TYPE_DS_SERVICE",
-    "SS_FP_APP_TYPE_UPLINK", "SS_FP_APP_TYPE_VIRVLAN",
-    "SS_FP_APP_TYPE_AP_NOTIFY", "SS_FP_APP_TYPE_SVI_ROUTER",
-    "SS_FP_APP_TYPE_EGRESS_QOS", "SS_FP_APP_TYPE_INGRESS_QOS",
-    "SS_FP_APP_TYPE_METER", "SS_FP_APP_TYPE_WRED",
-    "SS_FP_APP_TYPE_COS_MAP", "SS_FP_APP_TYPE_DSCP_MAP",
-    "SS_FP_APP_TYPE_TRUST", "SS_FP_APP_TYPE_POLICER",
-    "SS_FP_APP_TYPE_COUNTER", "SS_FP_APP_TYPE_STAT_SAMPLE",
-    "SS_FP_APP_TYPE_FLOW_MIRROR", "SS_FP_APP_TYPE_RSPAN",
-    "SS_FP_APP_TYPE_ERSPAN", "SS_FP_APP_TYPE_CPU_MIRROR",
-    "SS_FP_APP_TYPE_TRAP", "SS_FP_APP_TYPE_COPP",
-    "SS_FP_APP_TYPE_HOST_ROUTE", "SS_FP_APP_TYPE_ECMP",
-    "SS_FP_APP_TYPE_MCAST_ROUTE", "SS_FP_APP_TYPE_L2_MCAST",
-    "SS_FP_APP_TYPE_IP_FRAGMENT", "SS_FP_APP_TYPE_TTL_CHECK",
-    "SS_FP_APP_TYPE_IPV6_ND", "SS_FP_APP_TYPE_RA_GUARD",
-    "SS_FP_APP_TYPE_SAVI", "SS_FP_APP_TYPE_DHCP_OPTION82",
-    "SS_FP_APP_TYPE_PPPOE_PLUS", "SS_FP_APP_TYPE_ARP_PROXY",
-    "SS_FP_APP_TYPE_ND_PROXY", "SS_FP_APP_TYPE_GRE",
-    "SS_FP_APP_TYPE_L2GRE", "SS_FP_APP_TYPE_IPIP",
-    "SS_FP_APP_TYPE_UDF", "SS_FP_APP_TYPE_HASH",
-    "SS_FP_APP_TYPE_LOAD_BALANCE", "SS_FP_APP_TYPE_MACSEC",
-    "SS_FP_APP_TYPE_RSVD_138", "SS_FP_APP_TYPE_RSVD_139",
-    "SS_FP_APP_TYPE_RSVD_140", "SS_FP_APP_TYPE_RSVD_141",
-    "SS_FP_APP_TYPE_RSVD_142", "SS_FP_APP_TYPE_RSVD_143",
-    "SS_FP_APP_TYPE_RSVD_144", "SS_FP_APP_TYPE_RSVD_145",
-    "SS_FP_APP_TYPE_RSVD_146", "SS_FP_APP_TYPE_RSVD_147",
-    "SS_FP_APP_TYPE_RSVD_148", "SS_FP_APP_TYPE_RSVD_149",
-    "SS_FP_APP_TYPE_RSVD_150", "SS_FP_APP_TYPE_RSVD_151",
-    "SS_FP_APP_TYPE_RSVD_152", "SS_FP_APP_TYPE_RSVD_153",
-    "SS_FP_APP_TYPE_RSVD_154", "SS_FP_APP_TYPE_RSVD_155",
-    "SS_FP_APP_TYPE_RSVD_156", "SS_FP_APP_TYPE_RSVD_157",
-    "SS_FP_APP_TYPE_RSVD_158", "SS_FP_APP_TYPE_RSVD_159",
-    "SS_FP_APP_TYPE_RSVD_160", "SS_FP_APP_TYPE_RSVD_161",
-    "SS_FP_APP_TYPE_RSVD_162", "SS_FP_APP_TYPE_RSVD_163",
-    "SS_FP_APP_TYPE_RSVD_164", "SS_FP_APP_TYPE_RSVD_165",
-    "SS_FP_APP_TYPE_RSVD_166", "SS_FP_APP_TYPE_RSVD_167",
-    "SS_FP_APP_TYPE_RSVD_168", "SS_FP_APP_TYPE_RSVD_169",
-    "SS_FP_APP_TYPE_RSVD_170", "SS_FP_APP_TYPE_RSVD_171",
-    "SS_FP_APP_TYPE_RSVD_172", "SS_FP_APP_TYPE_RSVD_173",
-    "SS_FP_APP_TYPE_RSVD_174", "SS_FP_APP_TYPE_RSVD_175",
-    "SS_FP_APP_TYPE_RSVD_176", "SS_FP_APP_TYPE_RSVD_177",
-    "SS_FP_APP_TYPE_RSVD_178", "SS_FP_APP_TYPE_RSVD_179",
-    "SS_FP_APP_TYPE_RSVD_180", "SS_FP_APP_TYPE_RSVD_181",
-    "SS_FP_APP_TYPE_RSVD_182", "SS_FP_APP_TYPE_RSVD_183",
-    "SS_FP_APP_TYPE_RSVD_184", "SS_FP_APP_TYPE_RSVD_185",
-    "SS_FP_APP_TYPE_MAX",
-};
-
+    FPSS_APP_TYPES(FPSS_APP_NAME) FPSS_APP_NAME(MAX)};
 
 }  // extern "C"
 
 namespace fpss {
 namespace {
 
-// Value sizes of rule flags 0 to 197.
-constexpr uint8_t kRuleValueLen[SS_FP_RULE_MAX] = {
-    0, 12, 12, 12, 12, 4, 4, 2, 2, 2,  // 0-9
-    4, 2, 2, 2, 4, 2, 2, 8, 8, 8,  // 10-19
-    8, 2, 8, 4, 8, 32, 32, 2, 2, 4,  // 20-29
-    4, 8, 8, 2, 8, 8, 8, 4, 4, 8,  // 30-39
-    8, 4, 1, 1, 1, 1, 1, 1, 16, 8,  // 40-49
-    8, 8, 1, 160, 8, 4, 8, 8, 4, 12,  // 50-59
-    8, 1, 8, 4, 32, 32, 4, 12, 4, 4,  // 60-69
-    4, 4, 8, 8, 12, 2, 1, 4, 2, 8,  // 70-79
-    8, 4, 4, 4, 8, 2, 4, 4, 1, 0,  // 80-89
-    0, 0, 8, 4, 4, 1, 2, 1, 8, 8,  // 90-99
-    8, 8, 4, 8, 4, 8, 4, 8, 4, 8,  // 100-109
-    8, 8, 8, 8, 8, 2, 8, 6, 6, 6,  // 110-119
-    6, 6, 6, 6, 6, 6, 6, 6, 6, 6,  // 120-129
-    6, 6, 6, 6, 6, 6, 6, 4, 4, 8,  // 130-139
-    4, 4, 4, 4, 1, 4, 8, 8, 8, 8,  // 140-149
-    8, 4, 2, 2, 2, 12, 8, 8, 4, 4,  // 150-159
-    2, 2, 4, 2, 4, 2, 4, 8, 8, 4,  // 160-169
-    4, 2, 32, 2, 2, 8, 8, 4, 4, 2,  // 170-179
-    2, 8, 8, 4, 4, 2, 8, 8, 4, 4,  // 180-189
-    8, 2, 8, 8, 8, 4, 2, 4,  // 190-197
-};
+static_assert(kActionValueSize[SS_FP_ACTION_NONE] == kActionDefaultSize);
 
-// Value sizes of action flags 1 to 46 (entry f - 1); every other flag counts 8.
-constexpr uint8_t kActionValueLen[SS_FP_ACTION_MAX - 1] = {
-    4, 3, 32, 28, 8, 4, 3, 48, 4, 7,  // 1-10
-    7, 7, 2, 2, 4, 6, 6, 6, 6, 6,  // 11-20
-    4, 4, 4, 4, 4, 4, 4, 8, 8, 4,  // 21-30
-    4, 1, 192, 4, 4, 8, 1, 1, 1, 4,  // 31-40
-    1, 48, 4, 4, 8, 4,  // 41-46
-};
-
-static_assert(sizeof kRuleValueLen == 198 && sizeof kActionValueLen == 46);
-
-// The default size of an action flag outside 1 to 46.
-constexpr uint32_t kActionDefaultLen = 8;
-
-inline uint32_t rule_len(uint32_t flag) { return flag < SS_FP_RULE_MAX ? kRuleValueLen[flag] : 0; }
+inline uint32_t rule_len(uint32_t flag) { return flag < SS_FP_RULE_MAX ? kRuleValueSize[flag] : 0; }
 
 inline uint32_t action_len(uint32_t flag) {
-    return flag >= 1 && flag < SS_FP_ACTION_MAX ? kActionValueLen[flag - 1] : kActionDefaultLen;
+    return flag < SS_FP_ACTION_MAX ? kActionValueSize[flag] : kActionDefaultSize;
 }
 
 // Sum of len(f) over the set bits f of 'bitmap' below min(limit, end), where
@@ -425,10 +206,10 @@ uint32_t packed_offset(const uint32_t *bitmap, uint32_t limit, uint32_t end) {
     if (bitmap == nullptr) return 0;
     if (limit > end) limit = end;
     uint32_t offset = 0;
-    for (uint32_t base = 0; base < limit; base += 32) {
-        uint32_t word = bitmap[base / 32];
+    for (uint32_t base = 0; base < limit; base += kWordBits) {
+        uint32_t word = bitmap[base / kWordBits];
         uint32_t avail = limit - base;
-        if (avail < 32) word &= (uint32_t{1} << avail) - 1;
+        if (avail < kWordBits) word &= (uint32_t{1} << avail) - 1;
         while (word != 0) {
             uint32_t bit = static_cast<uint32_t>(__builtin_ctz(word));
             offset += Len(base + bit);
