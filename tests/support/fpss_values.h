@@ -1,71 +1,73 @@
-// Builders for the packed values and records that the dump suites print.
-//
-// Values are little-endian byte strings built field by field:
-//     Value().u32(0x10).u8(1)         a packet-type pair
-// Exact() copies bytes into a heap block of exactly their size, so that
-// AddressSanitizer reports any read past the value.
+// Support for the record-dump and exerciser suites: patterned bytes, hex
+// images, and a console that keeps what the library prints with its flushes.
 #ifndef FPSS_VALUES_H
 #define FPSS_VALUES_H
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
 namespace fpss_test {
 
-class Value {
+// n bytes from 'seed' up in steps of 0x1d: neighbouring fields differ.
+inline std::vector<uint8_t> pattern(size_t n, uint8_t seed) {
+    std::vector<uint8_t> b(n);
+    for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(seed + 0x1d * i);
+    return b;
+}
+
+template <class T>
+void fill(T &rec, uint8_t seed) {
+    std::memcpy(&rec, pattern(sizeof rec, seed).data(), sizeof rec);
+}
+
+// Bytes as hex, 16 to a line.
+inline std::string hex(const void *p, size_t n) {
+    std::string s;
+    char b[4];
+    for (size_t i = 0; i < n; ++i)
+        s.append(b, std::snprintf(b, sizeof b, "%02x%c", static_cast<const uint8_t *>(p)[i],
+                                  i % 16 == 15 || i + 1 == n ? '\n' : ' '));
+    return s;
+}
+
+// While it lives, standard output keeps what is printed, each flush marked
+// "{F}" (take() adds the unflushed rest); source lines in reports read "[#]".
+class Console {
   public:
-    Value &u8(uint64_t v) { return put(v, 1); }
-    Value &u16(uint64_t v) { return put(v, 2); }
-    Value &u32(uint64_t v) { return put(v, 4); }
-    Value &u64(uint64_t v) { return put(v, 8); }
-    Value &bytes(std::initializer_list<uint8_t> b) {
-        bytes_.insert(bytes_.end(), b.begin(), b.end());
-        return *this;
+    Console() : saved_(stdout), buf_(1 << 20) {
+        std::fflush(stdout);
+        stdout = fopencookie(this, "w", cookie_io_functions_t{nullptr, &Console::write, nullptr, nullptr});
+        std::setvbuf(stdout, buf_.data(), _IOFBF, buf_.size());
     }
-    Value &zeros(size_t n) {
-        bytes_.resize(bytes_.size() + n);
-        return *this;
+    ~Console() { take(); }
+    std::string take() {
+        if (stdout != saved_) closing_ = true, std::fclose(stdout), stdout = saved_;
+        static const std::regex line(R"(([a-z_0-9]+)\[[0-9]+\](: null| PRINT:|: rv:))");
+        return std::regex_replace(text_, line, "$1[#]$2");
     }
-    const std::vector<uint8_t> &get() const { return bytes_; }
-    size_t size() const { return bytes_.size(); }
 
   private:
-    Value &put(uint64_t v, size_t n) {
-        for (size_t i = 0; i < n; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
-        return *this;
+    static ssize_t write(void *self, const char *b, size_t n) {
+        auto *c = static_cast<Console *>(self);
+        c->text_.append(b, n).append(c->closing_ ? "" : "{F}");
+        return static_cast<ssize_t>(n);
     }
-    std::vector<uint8_t> bytes_;
+    FILE *saved_;
+    std::vector<char> buf_;
+    std::string text_;
+    bool closing_ = false;
 };
 
-// A heap block holding exactly 'b' (nothing for an empty value).
-class Exact {
-  public:
-    explicit Exact(const std::vector<uint8_t> &b) : size_(b.size()) {
-        if (size_ != 0) {
-            p_.reset(new uint8_t[size_]);
-            std::memcpy(p_.get(), b.data(), size_);
-        }
-    }
-    explicit Exact(const Value &v) : Exact(v.get()) {}
-    uint8_t *get() const { return p_.get(); }
-    size_t size() const { return size_; }
-
-  private:
-    std::unique_ptr<uint8_t[]> p_;
-    size_t size_;
-};
-
-// The null-record line of the dumps, any source line.
-inline bool is_null_line(const std::string &out, const std::string &func) {
-    const std::string head = "\n " + std::string(34, '!') + " " + func + "[";
-    const std::string tail = "]: null pointer.";
-    if (out.size() <= head.size() + tail.size() || out.compare(0, head.size(), head) != 0) return false;
-    if (out.compare(out.size() - tail.size(), tail.size(), tail) != 0) return false;
-    const std::string line = out.substr(head.size(), out.size() - head.size() - tail.size());
-    return line.find_first_not_of("0123456789") == std::string::npos;
+// Appends "\n## <label> = <result of fn>\n" and what fn printed to 'out'.
+template <class Fn>
+void run(std::string &out, const std::string &label, Fn fn) {
+    Console c;
+    const long rc = fn();
+    out += "\n## " + label + " = " + std::to_string(rc) + "\n" + c.take();
 }
 
 }  // namespace fpss_test
