@@ -306,7 +306,8 @@ void read_some(Client &c) {
         char *r = answer(c.req, &len);
         start_reply(c, r, len);
     } else if (c.got == SSAT_CTL_REQUEST_MAX) {
-        start_reply(c, make_reply(&len, nullptr, 0, "error request too long\n"), len);
+        char *r = make_reply(&len, nullptr, 0, "error request too long\n");
+        start_reply(c, r, len);
     }
 }
 

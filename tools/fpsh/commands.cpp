@@ -464,7 +464,7 @@ bool metrics(const Command &c, const Args &a) {
 // "metrics" as served to other processes.
 int metrics_served(uint32_t mod) {
     if (mod >= FP_MOD_MAX) {
-        fail("no module %u", mod);
+        say("no module %u\n", mod);
         return -1;
     }
     say("%s", metrics_text(static_cast<int>(mod)).c_str());
@@ -668,12 +668,14 @@ void start() {
 }
 
 Status run_line(const std::string &line) {
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos || line[first] == '#') return Status::kOk;
     Args w;
     return split(line, w) ? run_words(w) : Status::kFailed;
 }
 
 Status run_words(const Args &w) {
-    if (w.empty() || w[0][0] == '#') return Status::kOk;
+    if (w.empty()) return Status::kOk;
     const Command *match = nullptr;
     bool grouped = false;
     for (const Command &c : kCommands) {
