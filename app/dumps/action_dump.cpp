@@ -2,7 +2,7 @@
 //
 // Every action flag maps to one entry of kActions: its line and the value
 // fields printed into it, in order. The exceptions print differently and are
-// marked by their kind: the two meters (64-bit rates), the egress port-mask
+// marked by their form: the two meters (64-bit rates), the egress port-mask
 // listing (one block per local chip), SS_FP_ACTION_IPV6_TC (a second, blank
 // line) and the flags whose value is not read. static_asserts check every
 // entry: its fields inside the flag's value and its format against its
@@ -16,6 +16,7 @@
 #include "core/bytes.h"
 #include "dumps/dump_out.h"
 #include "dumps/row_format.h"
+#include "dumps/value_fields.h"
 #include "records/flag_lists.h"
 #include "ss_fp_appmng.h"
 #include "ss_fp_appmng_dump.h"
@@ -33,18 +34,6 @@ enum class ActionForm : uint8_t {
     NoValue,   // the line alone; the value is not read
     Nothing    // nothing at all
 };
-
-// A printed field of the value: its width and offset. Zero prints 0 without
-// reading anything.
-enum class Width : uint8_t { End, U8, U16, U32, Zero };
-struct Field {
-    Width width = Width::End;
-    uint8_t offset = 0;
-};
-constexpr Field b(uint8_t off) { return {Width::U8, off}; }
-constexpr Field h(uint8_t off) { return {Width::U16, off}; }
-constexpr Field w(uint8_t off) { return {Width::U32, off}; }
-constexpr Field kZero{Width::Zero, 0};
 
 using Fields = std::array<Field, kRowInts>;
 
@@ -141,27 +130,13 @@ constexpr int kMaskWords = 8;
 using MeterRow = RowPrinter<unsigned long long, unsigned long long, unsigned long long, int, int, int, int, int>;
 constexpr uint32_t kMeterSize = 3 * 8 + 5 * 4;
 
-constexpr uint32_t width_size(Width w) {
-    switch (w) {
-        case Width::U8: return 1;
-        case Width::U16: return 2;
-        case Width::U32: return 4;
-        case Width::Zero:
-        case Width::End: break;
-    }
-    return 0;
-}
-
 // The entry's printed fields: those before the first End, or -1 when a field
 // follows an End or reads past the flag's value of 'size' bytes.
 constexpr int field_count(const Entry &e, uint32_t size) {
-    size_t n = 0;
-    while (n < e.fields.size() && e.fields[n].width != Width::End) ++n;
-    for (size_t i = 0; i < e.fields.size(); ++i) {
-        const Field &f = e.fields[i];
-        if (i >= n ? f.width != Width::End : f.offset + width_size(f.width) > size) return -1;
-    }
-    return static_cast<int>(n);
+    const int n = leading_fields(e.fields, [](Field f) { return f.width == Width::End; });
+    for (int i = 0; i < n; ++i)
+        if (field_end(e.fields[static_cast<size_t>(i)]) > size) return -1;
+    return n;
 }
 
 constexpr bool entry_is_sound(const Entry &e, uint32_t size) {
@@ -187,17 +162,6 @@ constexpr size_t first_unsound_entry() {
     return std::size(kActions);
 }
 static_assert(first_unsound_entry() == std::size(kActions), "an action entry's fields or format do not agree");
-
-unsigned read_field(const Field &f, const void *v) {
-    switch (f.width) {
-        case Width::U8: return load_u8(v, f.offset);
-        case Width::U16: return load_u16(v, f.offset);
-        case Width::U32: return load_u32(v, f.offset);
-        case Width::Zero:
-        case Width::End: break;
-    }
-    return 0;
-}
 
 void print_plain(const Entry &e, const void *v) {
     RowInts a{};

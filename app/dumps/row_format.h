@@ -98,6 +98,17 @@ constexpr bool format_takes(const char *fmt, const ArgType *types, size_t n) {
     return true;
 }
 
+// How many of a row's fields come before the first one that 'is_end' marks,
+// or -1 when a field follows that end.
+template <class T, size_t N, class IsEnd>
+constexpr int leading_fields(const std::array<T, N> &fields, IsEnd is_end) {
+    size_t n = 0;
+    while (n < N && !is_end(fields[n])) ++n;
+    for (size_t i = n; i < N; ++i)
+        if (!is_end(fields[i])) return -1;
+    return static_cast<int>(n);
+}
+
 // Whether 'text' prints as itself: it has no conversion at all, not even "%%".
 constexpr bool is_plain_text(const char *text) {
     for (; *text != '\0'; ++text)

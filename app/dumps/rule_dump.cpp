@@ -19,6 +19,7 @@
 #include "core/text.h"
 #include "dumps/dump_out.h"
 #include "dumps/row_format.h"
+#include "dumps/value_fields.h"
 #include "records/flag_lists.h"
 #include "ss_fp_appmng.h"
 #include "ss_fp_appmng_dump.h"
@@ -35,25 +36,74 @@ enum class RuleForm : uint8_t {
     NotSupported  // the row's text with the flag number; the value is not read
 };
 
-// Layout of a rule value (offsets inside the value, host byte order).
+// Layout of a rule value: kShapes below gives each one's fields.
 enum class Shape : uint8_t {
-    None,       // not read
-    BytePair,   // 0: u8 data, 1: u8 mask
-    U16Pair,    // 0: u16 data, 2: u16 mask
-    U32Pair,    // 0: u32 data, 4: u32 mask
-    Mac,        // 0: 6-byte address, 6: 6-byte mask
-    Ipv4,       // 0: 4-byte address, 4: 4-byte mask
-    Ipv6,       // 0: 16-byte address, 16: 16-byte mask
-    PortRange,  // 0: u32 op, 4: u16 min, 6: u16 max
-    U32Value,   // 0: u32 value
-    ByteValue,  // 0: u8 value
-    PktType,    // 0: u32 packet type, 4: u8 flag
-    Udf,        // 0: u8 base, 1: u8 offset, 2: u16 data, 4: u16 mask
-    HdrOff      // 0: u32 base_off, 4: u32 data, 8: u32 mask
+    None,  // not read
+    BytePair,
+    U16Pair,
+    U32Pair,
+    Mac,   // 6-byte address, 6-byte mask
+    Ipv4,  // 4-byte address, 4-byte mask
+    Ipv6,  // 16-byte address, 16-byte mask
+    PortRange,
+    U32Value,
+    ByteValue,
+    PktType,
+    Udf,
+    HdrOff
 };
 
-// A printed field.
+// A printed field. Label is the flag's number minus the row's base; every
+// other field comes from the value.
 enum class Arg : uint8_t { End, Data, Mask, Value, Op, Min, Max, PktFlag, PktType, Base, Offset, BaseOff, Label };
+constexpr size_t kArgCount = static_cast<size_t>(Arg::Label) + 1;
+
+// The fields of a shape and the bytes it reads. The address shapes have no
+// fields: their printers read the bytes themselves.
+struct ShapeField {
+    Arg arg = Arg::End;
+    Field field;
+};
+struct ShapeLayout {
+    Shape shape;
+    uint8_t size;
+    std::array<ShapeField, 4> fields;
+};
+
+constexpr ShapeLayout kShapes[] = {
+    {Shape::None, 0, {}},
+    {Shape::BytePair, 2, {{{Arg::Data, b(0)}, {Arg::Mask, b(1)}}}},
+    {Shape::U16Pair, 4, {{{Arg::Data, h(0)}, {Arg::Mask, h(2)}}}},
+    {Shape::U32Pair, 8, {{{Arg::Data, w(0)}, {Arg::Mask, w(4)}}}},
+    {Shape::Mac, 12, {}},
+    {Shape::Ipv4, 8, {}},
+    {Shape::Ipv6, 32, {}},
+    {Shape::PortRange, 8, {{{Arg::Op, w(0)}, {Arg::Min, h(4)}, {Arg::Max, h(6)}}}},
+    {Shape::U32Value, 4, {{{Arg::Value, w(0)}}}},
+    {Shape::ByteValue, 1, {{{Arg::Value, b(0)}}}},
+    {Shape::PktType, 5, {{{Arg::PktType, w(0)}, {Arg::PktFlag, b(4)}}}},
+    {Shape::Udf, 6, {{{Arg::Base, b(0)}, {Arg::Offset, b(1)}, {Arg::Data, h(2)}, {Arg::Mask, h(4)}}}},
+    {Shape::HdrOff, 12, {{{Arg::BaseOff, w(0)}, {Arg::Data, w(4)}, {Arg::Mask, w(8)}}}},
+};
+
+constexpr const ShapeLayout &layout(Shape shape) { return kShapes[static_cast<size_t>(shape)]; }
+
+// Each layout at its shape's place, its fields inside its bytes.
+constexpr bool shapes_are_sound() {
+    for (size_t i = 0; i < std::size(kShapes); ++i) {
+        if (static_cast<size_t>(kShapes[i].shape) != i) return false;
+        for (const ShapeField &f : kShapes[i].fields)
+            if (field_end(f.field) > kShapes[i].size) return false;
+    }
+    return true;
+}
+static_assert(shapes_are_sound(), "a shape layout is out of place or reads past its bytes");
+
+constexpr bool shape_has(Shape shape, Arg a) {
+    for (const ShapeField &f : layout(shape).fields)
+        if (f.arg != Arg::End && f.arg == a) return true;
+    return false;
+}
 
 using Args = std::array<Arg, kRowInts>;
 
@@ -236,58 +286,15 @@ static_assert(std::size(kRows) < kNoRow);
 static_assert(kIndex.duplicates == 0, "a rule flag is listed in two rows");
 static_assert(kIndex.missing == 0, "a rule flag has no row");
 
-// The bytes of a value that a shape reads.
-constexpr uint32_t shape_size(Shape shape) {
-    switch (shape) {
-        case Shape::None: return 0;
-        case Shape::BytePair: return 2;
-        case Shape::U16Pair: return 4;
-        case Shape::U32Pair: return 8;
-        case Shape::Mac: return 12;
-        case Shape::Ipv4: return 8;
-        case Shape::Ipv6: return 32;
-        case Shape::PortRange: return 8;
-        case Shape::U32Value: return 4;
-        case Shape::ByteValue: return 1;
-        case Shape::PktType: return 5;
-        case Shape::Udf: return 6;
-        case Shape::HdrOff: return 12;
-    }
-    return 0;
-}
-
-// Whether a shape provides the field 'a' (the label is the flag's, not the value's).
-constexpr bool shape_has(Shape shape, Arg a) {
-    switch (shape) {
-        case Shape::BytePair:
-        case Shape::U16Pair:
-        case Shape::U32Pair: return a == Arg::Data || a == Arg::Mask;
-        case Shape::PortRange: return a == Arg::Op || a == Arg::Min || a == Arg::Max;
-        case Shape::U32Value:
-        case Shape::ByteValue: return a == Arg::Value;
-        case Shape::PktType: return a == Arg::PktFlag || a == Arg::PktType;
-        case Shape::Udf: return a == Arg::Base || a == Arg::Offset || a == Arg::Data || a == Arg::Mask;
-        case Shape::HdrOff: return a == Arg::BaseOff || a == Arg::Data || a == Arg::Mask;
-        case Shape::None:
-        case Shape::Mac:
-        case Shape::Ipv4:
-        case Shape::Ipv6: return false;
-    }
-    return false;
-}
-
 // The row's printed fields: those before the first End, or -1 when a field
 // follows an End or is one the row cannot supply.
 constexpr int field_count(const Row &r) {
-    size_t n = 0;
-    while (n < r.args.size() && r.args[n] != Arg::End) ++n;
-    for (size_t i = 0; i < r.args.size(); ++i) {
-        const Arg a = r.args[i];
-        if (i >= n ? a != Arg::End : !(shape_has(r.shape, a) || (a == Arg::Label && r.form == RuleForm::Whole))) {
-            return -1;
-        }
+    const int n = leading_fields(r.args, [](Arg a) { return a == Arg::End; });
+    for (int i = 0; i < n; ++i) {
+        const Arg a = r.args[static_cast<size_t>(i)];
+        if (!shape_has(r.shape, a) && !(a == Arg::Label && r.form == RuleForm::Whole)) return -1;
     }
-    return static_cast<int>(n);
+    return n;
 }
 
 // Whether the row's format takes exactly its fields, and its shape fits
@@ -296,7 +303,7 @@ constexpr bool row_is_sound(const Row &r) {
     for (uint8_t i = 0; i < r.flags.n; ++i) {
         const uint8_t f = r.flags.v[i];
         const uint32_t size = f < SS_FP_RULE_MAX ? kRuleValueSize[f] : 0;
-        if (shape_size(r.shape) > size) return false;
+        if (layout(r.shape).size > size) return false;
     }
     const int fields = field_count(r);
     if (fields < 0) return false;
@@ -319,80 +326,17 @@ constexpr size_t first_unsound_row() {
 }
 static_assert(first_unsound_row() == std::size(kRows), "a rule row's fields, shape or format do not agree");
 
-// The fields of a value, by shape.
-struct Fields {
-    uint32_t data = 0, mask = 0, value = 0, op = 0, min = 0, max = 0, pkt_flag = 0, pkt_type = 0, base = 0,
-             offset = 0, base_off = 0;
-};
+// The fields of a value, by Arg.
+using Fields = std::array<unsigned, kArgCount>;
 
 Fields read_fields(Shape shape, const void *v) {
-    Fields f;
-    switch (shape) {
-        case Shape::BytePair:
-            f.data = load_u8(v, 0);
-            f.mask = load_u8(v, 1);
-            break;
-        case Shape::U16Pair:
-            f.data = load_u16(v, 0);
-            f.mask = load_u16(v, 2);
-            break;
-        case Shape::U32Pair:
-            f.data = load_u32(v, 0);
-            f.mask = load_u32(v, 4);
-            break;
-        case Shape::PortRange:
-            f.op = load_u32(v, 0);
-            f.min = load_u16(v, 4);
-            f.max = load_u16(v, 6);
-            break;
-        case Shape::U32Value:
-            f.value = load_u32(v, 0);
-            break;
-        case Shape::ByteValue:
-            f.value = load_u8(v, 0);
-            break;
-        case Shape::PktType:
-            f.pkt_type = load_u32(v, 0);
-            f.pkt_flag = load_u8(v, 4);
-            break;
-        case Shape::Udf:
-            f.base = load_u8(v, 0);
-            f.offset = load_u8(v, 1);
-            f.data = load_u16(v, 2);
-            f.mask = load_u16(v, 4);
-            break;
-        case Shape::HdrOff:
-            f.base_off = load_u32(v, 0);
-            f.data = load_u32(v, 4);
-            f.mask = load_u32(v, 8);
-            break;
-        case Shape::None:
-        case Shape::Mac:
-        case Shape::Ipv4:
-        case Shape::Ipv6:
-            break;
-    }
+    Fields f{};
+    for (const ShapeField &sf : layout(shape).fields)
+        if (sf.arg != Arg::End) f[static_cast<size_t>(sf.arg)] = read_field(sf.field, v);
     return f;
 }
 
-unsigned pick(Arg a, const Fields &f, uint32_t label) {
-    switch (a) {
-        case Arg::Data: return f.data;
-        case Arg::Mask: return f.mask;
-        case Arg::Value: return f.value;
-        case Arg::Op: return f.op;
-        case Arg::Min: return f.min;
-        case Arg::Max: return f.max;
-        case Arg::PktFlag: return f.pkt_flag;
-        case Arg::PktType: return f.pkt_type;
-        case Arg::Base: return f.base;
-        case Arg::Offset: return f.offset;
-        case Arg::BaseOff: return f.base_off;
-        case Arg::Label: return label;
-        case Arg::End: break;
-    }
-    return 0;
-}
+unsigned pick(Arg a, const Fields &f, uint32_t label) { return a == Arg::Label ? label : f[static_cast<size_t>(a)]; }
 
 void print_fields(const char *fmt, const Args &args, const Fields &f, uint32_t label) {
     RowInts a{};

@@ -82,6 +82,12 @@ void dump_key(const key_info_t &key) {
     ss_fp_dump_action_flag(key.action_flags);
 }
 
+void dump_vag(const vag_para_t &vag) {
+    say(" vag_id: %d, pri: %d, key_id: %d\n", as_int(vag.vag_id), vag.pri, as_int(vag.key.id));
+    dump_key(vag.key);
+    say("\tudf_pool_bmp: 0x%x, udf_chunk_bmp: 0x%x\n", vag.udf_pool_bmp, vag.udf_chunk_bmp);
+}
+
 void dump_pbmp(const uint32_t *pbmp) {
     for (int i = 0; i < SS_FP_TCAM_PBMP_WORDS; ++i) say("pbmp[index:%d] = 0x%x, ", i, pbmp[i]);
     say("\n");
@@ -213,9 +219,7 @@ int dump_key_info(const key_info_t *key) {
 
 int dump_vag_para(const vag_para_t *vag) {
     FPSS_DUMP_REQUIRE(vag, "dump_vag_para");
-    fpss::say(" vag_id: %d, pri: %d, key_id: %d\n", fpss::as_int(vag->vag_id), vag->pri, fpss::as_int(vag->key.id));
-    fpss::dump_key(vag->key);
-    fpss::say("\tudf_pool_bmp: 0x%x, udf_chunk_bmp: 0x%x\n", vag->udf_pool_bmp, vag->udf_chunk_bmp);
+    fpss::dump_vag(*vag);
     return 0;
 }
 
