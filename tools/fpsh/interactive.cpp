@@ -43,9 +43,14 @@ void offer_usage(const Command &c, size_t pos, const std::string &prefix) {
     }
 }
 
-void collect(const Args &before, const std::string &prefix) {
+// "help" completes the names of the command it asks about.
+void collect(Args before, const std::string &prefix) {
     g_candidates.clear();
-    const bool first = before.empty() || (before.size() == 1 && before[0] == "help");
+    if (!before.empty() && before[0] == "help") {
+        before.erase(before.begin());
+        if (before.size() > 1) return;
+    }
+    const bool first = before.empty();
     for (const Command &c : commands()) {
         if (first) {
             offer(c.name, prefix);

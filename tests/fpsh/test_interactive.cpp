@@ -1,0 +1,69 @@
+// The interactive mode, typed at through a pseudo-terminal: completion of
+// commands, modules and keywords, history, Ctrl-C, help.
+#include <poll.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "fpsh_test.h"
+
+namespace {
+
+size_t count(const std::string &text, const std::string &token) {
+    size_t n = 0;
+    for (size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + 1)) ++n;
+    return n;
+}
+
+// Reads from the terminal until 'token' has appeared 'times' times (or 10 s pass).
+void wait_for(int fd, std::string &out, const std::string &token, size_t times = 1) {
+    char buf[1024];
+    for (int i = 0; i < 100 && count(out, token) < times; ++i) {
+        pollfd p{fd, POLLIN, 0};
+        ssize_t n = poll(&p, 1, 100) > 0 ? read(fd, buf, sizeof buf) : 0;
+        if (n < 0) return;
+        out.append(buf, static_cast<size_t>(n));
+    }
+    EXPECT_GE(count(out, token), times) << "waiting for " << token << " in\n" << out;
+}
+
+TEST(Interactive, CompletionHistoryInterruptAndHelp) {
+    const std::string home = testing::TempDir() + "fpsh_home_" + std::to_string(getpid());
+    mkdir(home.c_str(), 0700);
+    int fd = -1;
+    const pid_t pid = forkpty(&fd, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        setenv("HOME", home.c_str(), 1);
+        setenv("TERM", "dumb", 1);
+        execl(FPSH_PATH, "fpsh", static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    ASSERT_GT(pid, 0);
+    const struct {
+        const char *keys, *token;
+        size_t times;
+    } kSteps[] = {
+        {"", "fpsh> ", 1},
+        {"cnt inc tc\t acl hits\n", "fpsh> ", 2},  // module completed to TCAM
+        {"cnt du\t7\n", "\thits ", 1},             // subcommand completed
+        {"\x10\n", "\thits ", 2},                  // the previous line again
+        {"half a line\x03", "fpsh> ", 5},          // dropped, a fresh prompt
+        {"echo ali''ve\n", "alive\r\n", 1},
+        {"help cnt en\t\n", "usage: cnt enable MOD 0|1", 1},
+    };
+    std::string out;
+    for (const auto &s : kSteps) {
+        ASSERT_EQ(write(fd, s.keys, strlen(s.keys)), static_cast<ssize_t>(strlen(s.keys)));
+        wait_for(fd, out, s.token, s.times);
+    }
+    ASSERT_EQ(write(fd, "quit\n", 5), 5);
+    int status = -1;
+    waitpid(pid, &status, 0);
+    close(fd);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(out.find("no command half"), std::string::npos) << out;
+    const std::string history = fpss_test::read_file(home + "/.fpsh_history");
+    EXPECT_NE(history.find("cnt inc TCAM  acl hits\ncnt dump 7\n"), std::string::npos) << history;
+}
+
+}  // namespace
