@@ -17,8 +17,6 @@ static int32_t ace_entry(void *req) {
 
 int main(void) {
     tcam_entry_para_t entry = {0};
-    uint32_t rules[SS_FP_RULE_FLAG_WORDS] = {1u << SS_FP_RULE_MAC_DST};
-    CHECK(ss_fp_rule_value_offset(rules, SS_FP_RULE_MAC_SRC) == 12);
     CHECK(sizeof(ss_fp_appmng_ace_t) == 72 && offsetof(ss_fp_appmng_apply_t, rule_len) == 154);
     CHECK(sizeof(ut_ss_fp_appmng_acl_req_t) == 80 && offsetof(ut_ss_fp_appmng_ace_req_t, ace) == 168);
     CHECK(sizeof(ut_ss_fp_appmng_counter_para_t) == 208 && offsetof(ss_fp_appmng_ace_node_t, ace) == 224);

@@ -15,7 +15,6 @@
 #include "ss_fp_ut_appmng.h"
 
 using fpss_test::FaultInjector;
-using fpss_test::hex;
 using fpss_test::run;
 using Entry = ut_ss_fp_appmng_entry_t;
 
@@ -36,9 +35,9 @@ int32_t entry(void *req) {
     uint8_t *rec = nullptr;
     if (at != 0) std::memcpy(&rec, &b[at], 8), std::memset(&b[at], 0, 8);
     std::memset(&b[0], 0, 4), std::memset(&b[8], 0, 8);
-    g_seen += hex(b.data(), b.size());
+    g_seen += fpss_test::hex(b.data(), b.size());
     const auto *u16 = reinterpret_cast<const uint16_t *>(rec);  // lengths at 68 and 70, or 152 and 154
-    if (rec != nullptr) g_seen += hex(rec, is_ace ? 72 + u16[34] + u16[35] : 156 + u16[76] + u16[77]);
+    if (rec != nullptr) g_seen += fpss_test::hex(rec, is_ace ? 72 + u16[34] + u16[35] : 156 + u16[76] + u16[77]);
     if (size == sizeof *h) h->cnt = 1234567890123ull, h->ptk = 42;
     return g_rv;
 }
@@ -60,10 +59,10 @@ TEST(ExerciserRequests, EveryOperationInEveryMode) {
         {"update_ace_action", [](Entry e) { return ut_ss_fp_appmng_update_ace_action(e), 0; }, {80, 72, true}},
     };
     std::string out;
-    const char *const modes[] = {"quiet", "debug", "refused", "no entry", "no memory"};
+    const char *const modes[] = {"quiet refused", "debug", "refused", "no entry", "no memory"};
     for (int m = 0; m < 5; ++m) {
         for (const auto &[name, op, layout] : ops) {
-            g_ss_fp_appmng_debug = m != 0, g_rv = m == 2 ? -5 : 0, g_layout = layout, g_seen.clear();
+            g_ss_fp_appmng_debug = m != 0, g_rv = m == 0 || m == 2 ? -5 : 0, g_layout = layout, g_seen.clear();
             auto once = [&, name = name, op = op](int) {
                 run(out, std::string(modes[m]) + " " + name, [&] { return op(m == 3 ? nullptr : entry); });
                 out += g_seen + "allocations " + std::to_string(FaultInjector::calls()) + "\n";
@@ -73,7 +72,8 @@ TEST(ExerciserRequests, EveryOperationInEveryMode) {
         }
     }
     ss_fp_appmng_common_t h{7, {}, nullptr, -2, 4, SS_FP_APPMNG_ADD_ACE, 1, 1, {}};
-    for (uint32_t op : {2u, 40u}) run(out, "callback", [&] { return h.op = op, ut_ss_fp_appmng_cb(&h); });
+    for (uint32_t op : {2u, 40u, 0u})
+        run(out, "callback", [&] { return h.op = op, ut_ss_fp_appmng_cb(op ? &h : nullptr); });
     EXPECT_TRUE(fpss_test::golden("exerciser/requests.txt", out));
     ut_ss_fp_appmng_alloc_ace(nullptr), ut_ss_fp_appmng_alloc_ace_diff(nullptr, 1);
     ut_ss_fp_appmng_alloc_ace_with_counter(nullptr), ut_ss_fp_appmng_alloc_apply(nullptr);
@@ -121,6 +121,8 @@ TEST(ExerciserViews, TimersMemoryUplinksServicesToggles) {
     g_ss_fp_appmng_times[4].count = 1;
     for (int i = 0; i < 2; ++i)
         run(out, "times", [] { return ut_ss_fp_appmng_dump_time(), ut_ss_fp_appmng_init_time(), 0; });
+    run(out, "quiet stop",
+        [] { return ut_ss_fp_appmng_time_stop(&g_ss_fp_appmng_time, 0), g_ss_fp_appmng_time.count; });
     g_ss_fp_appmng_malloc = -3;
     run(out, "memory", [] { return ut_ss_fp_appmng_dump_memory(); });
 
@@ -188,7 +190,7 @@ TEST(ExerciserViews, AclsCountersAndClearing) {
     }
     for (int32_t id : {2, 0, 0}) {
         run(out, "clear", [&] { return ut_ss_fp_appmng_clear_acl_counter(root, id ? 13 : 0, id); });
-        for (const auto *n : aces) out += hex(&n->byte_cnt, 32);
+        for (const auto *n : aces) out += fpss_test::hex(&n->byte_cnt, 32);
     }
     run(out, "null",
         [] { return ut_ss_fp_appmng_dump_acl(nullptr, 0, 0) + ut_ss_fp_appmng_dump_acl_counter(nullptr, 0, 0); });
