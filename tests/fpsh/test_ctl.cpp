@@ -25,7 +25,7 @@ class Served : public testing::Test {
         name_ = "served" + std::to_string(getpid());
         pid_ = fork();
         if (pid_ == 0) {
-            execl(FPSH_PATH, "fpsh", "--serve", name_.c_str(), "-c", "cnt inc appmng acl hit; mem_record_dbg 1",
+            execl(FPSH_PATH, "fpsh", "--serve", name_.c_str(), "-c", "mem_record_dbg 1; cnt inc appmng acl hit",
                   static_cast<char *>(nullptr));
             _exit(127);
         }
@@ -79,7 +79,7 @@ TEST_F(Served, ClientsInOtherProcessesRunCommands) {
         {"--target " + name_ + " help", 0, "debug dbg_flags=%x, $d\nmem_record_show show_detail=%d(0/1), $d\n"},
         {"--target " + name_ + " debug", 1, "fpsh: target: usage: debug dbg_flags=%x, $d\n"},
         {"--target " + name_ + " nosuch 1", 1, "fpsh: target: unknown command nosuch\n"},
-        {"--target " + name_ + " metrics 11", 0, "no module 11\nfpsh: metrics returned -1\n"},
+        {"--target " + name_ + " metrics 11", 0, "no module 11\n"},
         {"--target nosuch help", 1, "fpsh: target: no process serves 'nosuch'\n"},
     };
     for (const auto &c : kCases) {

@@ -301,14 +301,22 @@ bool log_line(const Command &c, const Args &a) {
 }
 
 bool oplog_cmd(const Command &c, const Args &a) {
-    size_t i = 0;
     std::string who;
-    if (i < a.size() && a[i] != "follow") who = a[i++];
-    const bool follow = i < a.size() && a[i] == "follow";
-    uint32_t seconds = 0;
-    if (i < a.size() && !follow) return bad(c, "word", a[i]);
-    if (follow && ++i < a.size() && (!to_u32(a[i], seconds) || i + 1 < a.size())) return bad(c, "seconds", a[i]);
-    return oplog(who, seconds, follow);
+    uint32_t last = 0, seconds = 0;
+    bool follow = false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "follow") {
+            follow = true;
+            if (i + 1 < a.size() && !to_u32(a[++i], seconds)) return bad(c, "seconds", a[i]);
+        } else if (a[i] == "last" && i + 1 < a.size()) {
+            if (!to_u32(a[++i], last)) return bad(c, "count", a[i]);
+        } else if (i > 0 || follow) {
+            return bad(c, "word", a[i]);
+        } else {
+            who = a[i];
+        }
+    }
+    return oplog(who, last, follow, seconds);
 }
 
 // Resource records: built with the library's builders and released again.
@@ -475,9 +483,8 @@ bool target(const Command &c, const Args &a) {
     ssat_ctl_reply_t r;
     const int rc = ssat_ctl_call(a[0].c_str(), a[1].c_str(), a.size() > 2 ? a[2].c_str() : "", 10000, &r);
     if (rc == 0 && r.ran) {
-        std::fwrite(r.text, 1, r.len, stdout);
+        std::fwrite(r.text, 1, r.len, stdout);  // the handler's result is the program's (some return nothing)
         std::fflush(stdout);
-        if (r.result != 0) fail("%s returned %d", a[1].c_str(), r.result);
     } else {
         fail("%s: %s", c.name, r.text != nullptr ? r.text : "no memory");
     }
@@ -529,8 +536,8 @@ const std::vector<Command> kCommands = {
     {"log", "pcl_apply", "add|del|notify BIND_TYPE [BIND_ID [W0 [W1 [W2 [W3]]]]]", 2, 7, log_line,
      "write a pcl apply line with a port bitmap"},
     {"log", "text", "TEXT...", 1, -1, log_line, "write a line of text"},
-    {"oplog", "", "[NAME|PID] [follow [SECONDS]]", 0, 3, oplog_cmd,
-     "a process's two operation-log files in time order; follow: then what is added (Ctrl-C stops)"},
+    {"oplog", "", "[NAME|PID] [last N] [follow [SECONDS]]", 0, 5, oplog_cmd,
+     "a process's two operation-log files in time order (the last N lines); then what is added (Ctrl-C stops)"},
     {"res", "group", "N APPLY", 2, 2, res, "build and release N group messages of APPLY apply records"},
     {"res", "res", "N SLICES", 2, 2, res, "build and release N resource messages of SLICES slices"},
     {"res", "unit", "N RES SLICES", 3, 3, res, "build and release N unit messages"},

@@ -65,7 +65,8 @@ template <typename Next>
 int run_lines(Next next, bool trace) {
     bool failed = false;
     for (std::string line; next(line);) {
-        if (trace && line.find_first_not_of(" \t") != std::string::npos) fpsh::say("fpsh> %s\n", line.c_str());
+        const size_t first = line.find_first_not_of(" \t");
+        if (trace && first != std::string::npos && line[first] != '#') fpsh::say("fpsh> %s\n", line.c_str());
         const fpsh::Status s = fpsh::run_line(line);
         failed |= s == fpsh::Status::kFailed;
         if (s == fpsh::Status::kQuit) break;

@@ -89,14 +89,17 @@ std::string merge_logs(const std::string &first, const std::string &second) {
     return out;
 }
 
-bool oplog(const std::string &process, double follow_seconds, bool follow) {
+bool oplog(const std::string &process, uint32_t last, bool follow, uint32_t seconds) {
     const bool by_pid = !process.empty() && process.find_first_not_of("0123456789") == std::string::npos;
     const std::string name = by_pid || process.empty() ? process_name(process) : process;
     if (name.empty() || name.find('/') != std::string::npos) return fail("oplog: no process %s", process.c_str());
     Tail tails[2] = {{"/tmp/zlog/ss_fp_log/" + name + ".log"}, {"/tmp/zlog/ss_fp_log/" + name + "_1.log"}};
     if (access(tails[0].path.c_str(), R_OK) != 0 && access(tails[1].path.c_str(), R_OK) != 0)
         return fail("oplog: no log files %s", tails[0].path.c_str());
-    say("%s", merge_logs(tails[0].next(), tails[1].next()).c_str());
+    const std::string all = merge_logs(tails[0].next(), tails[1].next());
+    size_t pos = all.empty() ? std::string::npos : all.size() - 1;  // the last line end
+    for (uint32_t n = 0; n < last && pos != std::string::npos && pos > 0; ++n) pos = all.rfind('\n', pos - 1);
+    say("%s", all.c_str() + (last == 0 || pos == std::string::npos ? 0 : pos + 1));
     if (!follow) return true;
 
     struct sigaction sa {
@@ -105,9 +108,8 @@ bool oplog(const std::string &process, double follow_seconds, bool follow) {
     interrupted = 0;
     sigaction(SIGINT, &sa, &old);
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point end =
-        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(follow_seconds));
-    while (!interrupted && (follow_seconds <= 0 || Clock::now() < end)) {
+    const Clock::time_point end = Clock::now() + std::chrono::seconds(seconds);
+    while (!interrupted && (seconds == 0 || Clock::now() < end)) {
         usleep(200 * 1000);
         say("%s", merge_logs(tails[0].next(), tails[1].next()).c_str());
     }

@@ -85,7 +85,10 @@ std::string metrics_text(int mod);
 
 // The two operation-log files of a process merged in time order.
 std::string merge_logs(const std::string &first, const std::string &second);
-bool oplog(const std::string &process, double follow_seconds, bool follow);
+// Prints them for the process named, or numbered, 'process' (this one when
+// empty): all, or the last 'last' lines; with 'follow', then what is added,
+// for 'seconds' or until Ctrl-C.
+bool oplog(const std::string &process, uint32_t last, bool follow, uint32_t seconds);
 
 // Hex bytes from words (or "@FILE"); blanks, colons and a 0x before a pair
 // are allowed. False with 'error' set otherwise.
