@@ -1,48 +1,30 @@
-/* Plain C use of the public headers: the library links and works from C11. */
-#include <stdio.h>
-#include <string.h>
-
+/* Plain C use of the start-up, hash-table, allocator, resource-record and report headers. The registry records
+ * in libss_fp_pub.h embed POSIX locks: it comes before any system header. */
+#include "libss_fp_pub.h"
 #include "libss_hash.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_report.h"
+#include "ss_fp_res.h"
+
+#include <string.h>
 
 #include "check.h"
 
-struct item {
-    uint32_t key;
-};
-
-static uint32_t item_hash(void *p) { return ((struct item *)p)->key; }
-static int item_cmp(void *a, void *b) { return ((struct item *)a)->key != ((struct item *)b)->key; }
-static int count_item(void *item, void *arg) {
-    (void)item;
-    ++*(int *)arg;
-    return 0;
-}
+static uint32_t key_hash(void *item) { return *(uint32_t *)item; }
+static int key_cmp(void *item, void *key) { return *(uint32_t *)item != *(uint32_t *)key; }
 
 int main(void) {
-    struct item a = {1}, b = {2};
-    int seen = 0;
-    libss_hash_t *h = libss_create_hash(0, item_hash, item_cmp);
-    CHECK(h != NULL && h->table_size == 1365);
-    CHECK(libss_hash_insert_item(h, &a) == 0 && libss_hash_insert_item(h, &b) == 0);
-    CHECK(libss_hash_find_item(h, &b) == &b);
-    CHECK(libss_hash_each_item_op(h, count_item, &seen) == 0 && seen == 2);
-    libss_hash_del_item(h, &a);
-    libss_hash_del_item(h, &b);
+    uint32_t key = 7;
+    libss_hash_t *h = libss_create_hash(0, key_hash, key_cmp);
+    ss_fp_mem_info_t pub = {"app/libss_fp_pub", 0, {NULL, NULL}};
+    SPolicy__GroupInfoNode **groups = ss_fp_calloc(1, sizeof *groups, "app/c_api");
+    CHECK(h != NULL && h->table_size == 1365 && libss_hash_insert_item(h, &key) == 0 && libss_hash_find_item(h, &key));
+    libss_hash_del_item(h, &key);
     libss_destroy_hash(h);
-
-    CHECK(fp_debug_sw == 0 && g_policy_error_zlog_level == 6);
-    CHECK(ss_fp_mem_watch_init() == 0 && is_hash_init == 1);
-    malloc_free_sw = 1;
-    {
-        char *p = ss_fp_malloc(10, "app/c_api");
-        ss_fp_mem_info_t key;
-        CHECK(p != NULL && p[9] == 0);
-        ss_fp_free(p, "app/c_api");
-        memset(&key, 0, sizeof key);
-        strcpy(key.file_name, "app/c_api");
-        CHECK(ss_fp_mem_info_hash_find(&key) != NULL && ss_fp_mem_info_hash_find(&key)->count == 0);
-    }
+    CHECK(fp_debug_sw == 0 && g_policy_error_zlog_level == 6 && ss_fp_mem_watch_init() == 0 && is_hash_init == 1);
+    CHECK(ss_fp_debug_malloc_free_sw(1) == 0 && libss_fp_pub_init() == LIBSS_FP_PUB_OK);
+    CHECK(strcmp(fp_pub_hdl[FP_MOD_TCAM]->mod_name, "FP_MOD_TCAM") == 0 && ss_fp_mem_info_hash_find(&pub)->count == 11);
+    CHECK(ss_fp_malloc_group_info(groups, 1, 2) == 0 && groups[0]->n_apply_info == 2);
+    ss_fp_free_group_info(groups, 1, 2);
     return 0;
 }

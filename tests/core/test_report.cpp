@@ -1,124 +1,73 @@
-// The four report forms and the platform-log leg of error reports.
+// The four report forms: the switch of each, its exact text and flush, and the platform-log leg of errors.
 #include <gtest/gtest.h>
 
-#include <string>
+#include <future>
 
-#include "fpss_test.h"
 #include "core/report.h"
+#include "fpss_test.h"
 
+using fpss_test::flushed_output;
 using fpss_test::PlatformRecorder;
-using fpss_test::StdoutCapture;
 
 namespace {
 
 constexpr fpss::Family kFamily{"tests/report", "tests/core/test_report.cpp"};
-int g_category_token;
-bool service_hdl_is_set = false;  // named by an assertion text below
+int g_category;
+bool service_hdl_is_set = false;
 
-class ReportTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        fp_debug_sw = 0;
-        g_policy_error_zlog_level = 6;
-        g_policy_error_zlog_category = nullptr;
+constexpr int kErrorLine = __LINE__ + 1;
+int report_error() { return FPSS_ERROR("libss_fp_pub_init", "no enough memory, rv: %d", -2); }
+std::string at(const char *head, int line, const char *tail) { return head + std::to_string(line) + tail; }
+bool unlocked() {  // another thread may take standard output's lock
+    return std::async(std::launch::async, [] { return ftrylockfile(stdout) == 0 && (funlockfile(stdout), true); })
+        .get();
+}
+
+TEST(Report, ErrorLegsFollowTheSwitchTheLevelAndTheCategory) {
+    EXPECT_TRUE(fp_debug_sw == 0 && g_policy_error_zlog_level == 6 && g_policy_error_zlog_category == nullptr);
+    const std::string printed = at("\n !!!!!!!!Error libss_fp_pub_init[", kErrorLine, "]:no enough memory, rv: -2");
+    // Switch, level and category: formats and hand-overs to the platform log.
+    constexpr uint32_t kOn = SS_FP_DBG_FLAG_ERROR;
+    void *const kSet = &g_category, *const kNone = nullptr;
+    const std::tuple<uint32_t, int, void *, int, size_t> cases[] = {
+        {0, 6, kSet, 1, 1}, {kOn, 0, kSet, 0, 0}, {0, 6, kNone, 1, 0}, {kOn, 1, kNone, 1, 0}, {~0u, -1, kSet, 1, 1}};
+    for (auto [sw, level, category, formatted, handed] : cases) {
         PlatformRecorder::reset();
+        std::tie(fp_debug_sw, g_policy_error_zlog_level, g_policy_error_zlog_category) = std::tie(sw, level, category);
+        EXPECT_EQ(flushed_output([] { EXPECT_EQ(report_error(), 0); }), sw & kOn ? printed : "");
+        EXPECT_TRUE(unlocked());
+        auto calls = PlatformRecorder::zlog_calls();
+        ASSERT_EQ(std::make_pair(PlatformRecorder::snprintf_calls(), calls.size()), std::make_pair(formatted, handed));
+        for (const auto &z : calls)
+            EXPECT_EQ(std::tie(z.category, z.file, z.file_len, z.func, z.func_len, z.line, z.level, z.format, z.text),
+                      std::make_tuple(&g_category, "tests/core/test_report.cpp", 26, "libss_fp_pub_init", 17,
+                                      kErrorLine, 100, "%s", "no enough memory, rv: -2"));
     }
-};
-
-// Reports a fixed error from a known line; returns that line.
-int report_sample_error(int rv) {
-    int line = __LINE__ + 1;
-    FPSS_ERROR("libss_fp_pub_init", "no enough memory, rv: %d", rv);
-    return line;
+    const std::string big(1500, 'x');  // a long message is cut for the platform log only
+    std::string out = flushed_output([&] { FPSS_ERROR("f", "%s\n", big.c_str()); });
+    EXPECT_EQ(out.substr(out.find(":x")), ":" + big + "\n");
+    EXPECT_EQ(PlatformRecorder::zlog_calls().back().text, std::string(1023, 'x'));
 }
 
-TEST_F(ReportTest, LoadValuesOfTheSettings) {
-    // SetUp restores them; these are the values the globals start with.
-    EXPECT_EQ(fp_debug_sw, 0u);
-    EXPECT_EQ(g_policy_error_zlog_level, 6);
-    EXPECT_EQ(g_policy_error_zlog_category, nullptr);
-}
-
-TEST_F(ReportTest, ErrorGoesOnlyToThePlatformLogWhenTheSwitchIsOff) {
-    g_policy_error_zlog_category = &g_category_token;
-    StdoutCapture out;
-    int line = report_sample_error(-2);
-    EXPECT_EQ(out.take(), "");
-    auto calls = PlatformRecorder::zlog_calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].category, &g_category_token);
-    EXPECT_EQ(calls[0].file, "tests/core/test_report.cpp");
-    EXPECT_EQ(calls[0].file_len, calls[0].file.size());
-    EXPECT_EQ(calls[0].func, "libss_fp_pub_init");
-    EXPECT_EQ(calls[0].func_len, 17u);
-    EXPECT_EQ(calls[0].line, line);
-    EXPECT_EQ(calls[0].level, 100);
-    EXPECT_EQ(calls[0].format, "%s");
-    EXPECT_EQ(calls[0].text, "no enough memory, rv: -2");
-}
-
-TEST_F(ReportTest, ErrorPrintsItsLineWhenTheSwitchIsOn) {
-    fp_debug_sw = SS_FP_DBG_FLAG_ERROR;
-    g_policy_error_zlog_level = 0;
-    g_policy_error_zlog_category = &g_category_token;
-    StdoutCapture out;
-    int line = report_sample_error(-2);
-    EXPECT_EQ(out.take(), "\n !!!!!!!!Error libss_fp_pub_init[" + std::to_string(line) + "]:no enough memory, rv: -2");
-    EXPECT_EQ(PlatformRecorder::snprintf_calls(), 0);
-    EXPECT_TRUE(PlatformRecorder::zlog_calls().empty());
-}
-
-TEST_F(ReportTest, ErrorWithoutCategoryIsFormattedButNotHandedOver) {
-    StdoutCapture out;
-    report_sample_error(-2);
-    EXPECT_EQ(out.take(), "");
-    EXPECT_EQ(PlatformRecorder::snprintf_calls(), 1);
-    EXPECT_TRUE(PlatformRecorder::zlog_calls().empty());
-}
-
-TEST_F(ReportTest, LongMessageIsCutForThePlatformLogOnly) {
-    fp_debug_sw = SS_FP_DBG_FLAG_ERROR;
-    g_policy_error_zlog_category = &g_category_token;
-    std::string big(1500, 'x');
-    StdoutCapture out;
-    FPSS_ERROR("f", "%s\n", big.c_str());
-    std::string printed = out.take();
-    EXPECT_NE(printed.find(big + "\n"), std::string::npos);
-    auto calls = PlatformRecorder::zlog_calls();
-    ASSERT_EQ(calls.size(), 1u);
-    EXPECT_EQ(calls[0].text, std::string(1023, 'x'));
-}
-
-TEST_F(ReportTest, NoticeAssertionAndStartUpTraceFollowTheirSwitches) {
-    {
-        StdoutCapture out;
+TEST(Report, NoticeAssertionAndStartUpTraceFollowTheirOwnSwitch) {
+    const int line = __LINE__ + 2;
+    auto report = [] {
         FPSS_NOTICE("libss_fp_get_service_id_in", "service_id_in:%u not found\n", 7u);
-        FPSS_CHECK(1 == 2);
+        EXPECT_FALSE(FPSS_CHECK(service_hdl_is_set == true));
         FPSS_INIT_TRACE("ss_fp_debug_init_sw");
-        EXPECT_EQ(out.take(), "");
+    };
+    const std::string texts[] = {
+        at("\n !!!!!!!!Notice libss_fp_get_service_id_in[", line, "]:service_id_in:7 not found\n"),
+        at("ASSERT fail! - tests/core/test_report.cpp: ", line + 1, ".\nservice_hdl_is_set == true."),
+        at("\n [FP_INIT]: ss_fp_debug_init_sw[", line + 2, "]:")};
+    const uint32_t switches[] = {SS_FP_DBG_FLAG_NOTICE, SS_FP_DBG_FLAG_ASSERT, SS_FP_DBG_FLAG_INIT};
+    for (int i = 0; i < 3; ++i) {
+        std::string expected;  // every form but the one switched off
+        for (int j = 0; j < 3; ++j) expected += j != i ? texts[j] : "";
+        fp_debug_sw = ~switches[i];
+        EXPECT_EQ(flushed_output(report), expected) << i;
     }
-    fp_debug_sw = SS_FP_DBG_FLAG_NOTICE | SS_FP_DBG_FLAG_ASSERT | SS_FP_DBG_FLAG_INIT;
-    StdoutCapture out;
-    int l1 = __LINE__ + 1;
-    FPSS_NOTICE("libss_fp_get_service_id_in", "service_id_in:%u not found\n", 7u);
-    int l2 = __LINE__ + 1;
-    bool ok = FPSS_CHECK(service_hdl_is_set == true);
-    int l3 = __LINE__ + 1;
-    FPSS_INIT_TRACE("ss_fp_debug_init_sw");
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(out.take(), "\n !!!!!!!!Notice libss_fp_get_service_id_in[" + std::to_string(l1) +
-                              "]:service_id_in:7 not found\n"
-                              "ASSERT fail! - tests/core/test_report.cpp: " + std::to_string(l2) +
-                              ".\nservice_hdl_is_set == true."
-                              "\n [FP_INIT]: ss_fp_debug_init_sw[" + std::to_string(l3) + "]:");
-    EXPECT_TRUE(PlatformRecorder::zlog_calls().empty());
-}
-
-TEST_F(ReportTest, PassingCheckPrintsNothing) {
-    fp_debug_sw = SS_FP_DBG_FLAG_ASSERT;
-    StdoutCapture out;
-    EXPECT_TRUE(FPSS_CHECK(2 > 1));
-    EXPECT_EQ(out.take(), "");
+    EXPECT_TRUE(PlatformRecorder::zlog_calls().empty() && unlocked());
 }
 
 }  // namespace

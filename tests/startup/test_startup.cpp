@@ -1,120 +1,76 @@
-// The library start-up end to end: the order of its steps and their effects.
+// The library start-up (its steps in order, and its result) and the per-module handles with their roll-back.
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <string>
 
 #include "fpss_test.h"
 #include "libss_fp_pub.h"
 #include "ss_fp_debug.h"
 #include "ss_fp_mem.h"
 
-using fpss_test::StdoutCapture;
+namespace {
+std::vector<std::string> g_steps;
+int g_log_op_result = 0;  // replaces the operation-log start-up's result when non-zero
+int replaced(int rv) { return g_log_op_result != 0 ? g_log_op_result : rv; }
+template <class F>
+F *library_own(const char *name) {  // records the step, then finds the library's own definition
+    g_steps.push_back(name);
+    return reinterpret_cast<F *>(dlsym(RTLD_NEXT, name));
+}
+}  // namespace
+
+// The start-up's steps, recorded on their way to the library.
+extern "C" int libss_fp_debug_init(void) { return library_own<int()>("libss_fp_debug_init")(); }
+extern "C" int libss_fp_pub_init(void) { return library_own<int()>("libss_fp_pub_init")(); }
+extern "C" void ss_fp_debug_init_sw(void) { library_own<void()>("ss_fp_debug_init_sw")(); }
+extern "C" int ss_fp_log_op_init(void) { return replaced(library_own<int()>("ss_fp_log_op_init")()); }
 
 namespace {
 
-// A second start-up makes new handles and leaves the old ones: release them.
-void release_handles() {
-    for (auto &h : fp_pub_hdl) {
-        if (h == nullptr) continue;
-        pthread_rwlock_destroy(&h->cnt_hdl.lock);
-        pthread_rwlock_destroy(&h->cap_hdl.lock);
-        ss_fp_free(h, "tests/test_startup");
-        h = nullptr;
+int handles() { return FP_MOD_MAX - std::count(std::begin(fp_pub_hdl), std::end(fp_pub_hdl), nullptr); }
+
+TEST(StartUp, RunsEveryStepInOrderAndReturnsTheLastOnesResult) {
+    std::snprintf(ss_fp_debug_path, sizeof ss_fp_debug_path, "/tmp/fpsw%d", getpid());
+    ASSERT_TRUE(fpss_test::write_file(ss_fp_debug_path, "error\n1\nnotice\n0\n"));
+    // Module 3's name: 31 characters fit; 32 make the handle start-up fail, which stops nothing.
+    for (auto [name, log_op_result, made] :
+         {std::tuple{"FP_MOD_WITH_A_NAME_OF_31_CHARS_", 0, 11}, {"FP_MOD_WITH_A_NAME_OF_32_CHARS__", 17, 0}}) {
+        for (auto &h : fp_pub_hdl) ss_fp_free(std::exchange(h, nullptr), "tests/startup");  // a second start-up
+        std::tie(fp_mod_name[3], g_log_op_result, fp_debug_sw) = std::make_tuple(name, log_op_result, 0);
+        g_steps.clear();
+        fpss_test::StdoutCapture out;
+        EXPECT_EQ(ss_fp_debug_init(), log_op_result);
+        EXPECT_EQ(g_steps, (std::vector<std::string>{"libss_fp_debug_init", "libss_fp_pub_init", "ss_fp_debug_init_sw",
+                                                     "ss_fp_log_op_init"}));
+        EXPECT_EQ(std::make_pair(handles(), fp_debug_sw), std::make_pair(made, 8u));  // the error switch read back
+        for (int m = 0; m < handles(); ++m)
+            EXPECT_TRUE(!std::strcmp(fp_pub_hdl[m]->mod_name, fp_mod_name[m]) && fp_pub_hdl[m]->cnt_hdl.inc &&
+                        fp_pub_hdl[m]->cap_hdl.start);
     }
+    std::remove(ss_fp_debug_path);
 }
 
-bool exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
-
-std::string process_name() {
-    std::ifstream status("/proc/self/status");
-    std::string key, name;
-    status >> key >> name;
-    return name;
-}
-
-class StartUpTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        release_handles();
-        fpss_test::reset_mem_stats();
-        fp_debug_sw = 0;
-        switch_file_ = "/tmp/fpsw" + std::to_string(getpid());  // the path array holds 20 characters
-        ASSERT_LT(switch_file_.size(), sizeof ss_fp_debug_path);
-        saved_path_ = ss_fp_debug_path;
-        std::strcpy(ss_fp_debug_path, switch_file_.c_str());
-    }
-    void TearDown() override {
-        std::strcpy(ss_fp_debug_path, saved_path_.c_str());
-        std::remove(switch_file_.c_str());
-        fp_debug_sw = 0;
-        release_handles();
-    }
-    void write_switch_file(const char *text) {
-        FILE *f = std::fopen(switch_file_.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fputs(text, f);
-        std::fclose(f);
-    }
-    std::string switch_file_, saved_path_;
-};
-
-TEST_F(StartUpTest, StartsEverySubsystemInOrder) {
-    write_switch_file("error\n1\nnotice\n0\n");
-    malloc_free_sw = 1;  // on before the start-up: the handles are counted only if the table came first
-    StdoutCapture out;
-    EXPECT_EQ(ss_fp_debug_init(), 0);
-    std::string printed = out.take();
-
-    EXPECT_EQ(is_hash_init, 1);
-    for (int m = 0; m < FP_MOD_MAX; ++m) {
-        ASSERT_NE(fp_pub_hdl[m], nullptr);
-        EXPECT_STREQ(fp_pub_hdl[m]->mod_name, fp_mod_name[m]);
-    }
-    ss_fp_mem_info_t key{};
-    std::strcpy(key.file_name, "app/libss_fp_pub");
-    ASSERT_NE(ss_fp_mem_info_hash_find(&key), nullptr);
-    EXPECT_EQ(ss_fp_mem_info_hash_find(&key)->count, 11);
-
-    EXPECT_EQ(fp_debug_sw, uint32_t(SS_FP_DBG_FLAG_ERROR));  // read back from the switch file
-    EXPECT_NE(printed.find("SS_FP_DBG_FLAG_ERROR\n"), std::string::npos);
-
-    std::string name = process_name();
-    EXPECT_TRUE(exists("/tmp/zlog/ss_fp_log/" + name + ".log"));
-    EXPECT_TRUE(exists("/tmp/zlog/ss_fp_log/" + name + "_1.log"));
-    malloc_free_sw = 0;
-}
-
-TEST_F(StartUpTest, FailedHandlesDoNotStopTheLaterSteps) {
-    write_switch_file("assert\n1\n");
-    const char *saved = fp_mod_name[3];
-    fp_mod_name[3] = "FP_MOD_A_NAME_OF_THIRTY_TWO_CHAR";  // 32 characters: the handle start-up fails
-    StdoutCapture out;
-    EXPECT_EQ(ss_fp_debug_init(), 0);  // the result is the operation log's
-    out.take();
-    fp_mod_name[3] = saved;
-    for (auto *h : fp_pub_hdl) EXPECT_EQ(h, nullptr);
-    EXPECT_EQ(fp_debug_sw, uint32_t(SS_FP_DBG_FLAG_ASSERT));
-    EXPECT_TRUE(exists("/tmp/zlog/ss_fp_log/" + process_name() + ".log"));
-}
-
-TEST_F(StartUpTest, StartUpTraceNeedsTheSwitchSetBeforehand) {
-    write_switch_file("init\n1\n");
-    {
-        StdoutCapture out;
-        ss_fp_debug_init();
-        EXPECT_EQ(out.take().find("[FP_INIT]"), std::string::npos);  // restored only during the call
-    }
-    EXPECT_EQ(fp_debug_sw & SS_FP_DBG_FLAG_INIT, uint32_t(SS_FP_DBG_FLAG_INIT));
-    EXPECT_EQ(fp_debug_sw & SS_FP_DBG_FLAG_IN, uint32_t(SS_FP_DBG_FLAG_IN));  // "init" also begins with "in"
-    release_handles();
-    StdoutCapture out;
-    ss_fp_debug_init();
-    EXPECT_NE(out.take().find("\n [FP_INIT]: ss_fp_debug_init_sw["), std::string::npos);
+TEST(StartUp, FailedHandlesAreReportedAndRolledBack) {
+    int category;
+    g_policy_error_zlog_category = &category;
+    fp_debug_sw = SS_FP_DBG_FLAG_ERROR;
+    fpss_test::for_each_fault(FP_MOD_MAX + 1, [&](int k) {  // one allocation per handle; the last start-up succeeds
+        fpss_test::PlatformRecorder::reset();
+        std::string out = fpss_test::flushed_output([&] { EXPECT_EQ(libss_fp_pub_init(), k > FP_MOD_MAX ? 0 : 2); });
+        auto calls = fpss_test::PlatformRecorder::zlog_calls();
+        ASSERT_EQ(std::make_pair(handles(), calls.size()),
+                  std::make_pair(k > FP_MOD_MAX ? 11 : 0, size_t(k <= FP_MOD_MAX)));
+        const std::string line = calls.empty() ? "" : std::to_string(calls[0].line);
+        EXPECT_EQ(out,
+                  calls.empty() ? "" : "\n !!!!!!!!Error libss_fp_pub_init[" + line + "]:no enough memory, rv: -2");
+        for (const auto &z : calls)
+            EXPECT_EQ(std::tie(z.file, z.func, z.level, z.text),
+                      std::make_tuple("app/libss_fp_pub.cpp", "libss_fp_pub_init", 100, "no enough memory, rv: -2"));
+    });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -100,6 +101,25 @@ std::string StdoutCapture::take() {
     active_ = false;
     std::fflush(stdout);
     return testing::internal::GetCapturedStdout();
+}
+
+std::string flushed_output(const std::function<void()> &fn) {
+    std::fflush(stdout);
+    std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
+    FILE *file = std::tmpfile();
+    if (file == nullptr) return "<no temporary file>";
+    int saved = dup(STDOUT_FILENO);
+    dup2(fileno(file), STDOUT_FILENO);
+    fn();
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = pread(fileno(file), buf, sizeof buf, static_cast<off_t>(text.size()))) > 0;)
+        text.append(buf, static_cast<size_t>(n));
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    std::fclose(file);
+    return text;
 }
 
 std::string read_file(const std::string &path) {

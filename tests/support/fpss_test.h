@@ -7,7 +7,8 @@
 // - Platform-log recorder: the test programs define qxdf_zlog and at_snprintf
 //   themselves (overriding the platform layer through the dynamic linker) and
 //   record every call.
-// - Standard-output capture: StdoutCapture reads what the library printed.
+// - Standard-output capture: StdoutCapture reads what the library printed;
+//   flushed_output(fn) only what fn flushed.
 // - Files: read_file, write_file, path_exists; golden() compares a text with
 //   a data file under tests/data/ byte for byte (FPSS_UPDATE_GOLDEN=1
 //   rewrites the file instead, for a deliberate change of format).
@@ -70,6 +71,11 @@ class StdoutCapture {
   private:
     bool active_;
 };
+
+// Runs fn and returns what reached standard output's file by the time fn
+// returned, without flushing the stream for it (standard output is made fully
+// buffered first): text that fn prints but does not flush is missing.
+std::string flushed_output(const std::function<void()> &fn);
 
 // Files.
 std::string read_file(const std::string &path);  // empty when it cannot be read
