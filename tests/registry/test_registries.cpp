@@ -30,7 +30,8 @@ struct Cap {
         auto *grp = find<libss_fp_cap_grp_t>(h->grp_hash, g);
         auto *i = find<libss_fp_cap_info_t>(grp->cap_hash, n);
         if (runs >= 0) i->times = runs, i->total_time = time;
-        return std::to_string(i->times) + " " + std::to_string(i->total_time) + " " + std::to_string(grp->total_time);
+        return std::to_string(i->times) + " " + std::to_string(i->total_time) + " " + std::to_string(grp->total_time) +
+               (i->running ? " running" : " idle from " + std::to_string(i->start_time));
     }
 };
 
@@ -75,7 +76,6 @@ TYPED_TEST(Registry, ScriptsMatchTheirDataFiles) {
     static typename F::Hdl pool[16], *r = pool;  // registries live as long as the process, as on a switch
     ASSERT_EQ(F::init(r), 0);
     std::string log;
-    // Logs a step: its result, the group count and what it printed.
     auto run = [&](const std::string &what, const std::function<int()> &fn) {
         int rc = 0;
         const std::string out = masked_output([&] { rc = fn(); });
@@ -115,17 +115,16 @@ TYPED_TEST(Registry, ScriptsMatchTheirDataFiles) {
         STEP(r->dump(r, "acl", "m1")), STEP(r->dump(r, nullptr, "m2")), STEP(r->dump(r, "nope", "m")),
         STEP(r->dump(r, g64.c_str(), "m")), STEP((FaultInjector::fail_nth(2), r->dump(r, "acl", "m"))),
         STEP(look("acl", "alpha")), STEP(r->reset(r, "nope")), STEP(r->reset(r, g64.c_str())), STEP(r->reset(r, "acl")),
-        STEP(look("acl", "alpha")), STEP(look("Z", "abc")), STEP(r->reset(r, nullptr)), STEP(look("Z", "abc")),
-        STEP(r->dump(r, "Z", "m")), STEP(make({"Z"}, numbers)),
+        STEP(look("acl", "alpha")), STEP(look("Z", "abc")), STEP(down("Z", "x")), STEP(r->reset(r, nullptr)),
+        STEP(look("Z", "abc")), STEP(look("Z", "x")), STEP(r->dump(r, "Z", "m")), STEP(make({"Z"}, numbers)),
         STEP(make({numbers.begin(), numbers.begin() + 90}, {"n"})), STEP(down("one too many", "n")),
         STEP(up("Z", "one too many")), STEP(up(g63, "n")), STEP(down("Z", "abc"))};
     // clang-format on
     for (const auto &[what, fn] : steps) run(what, fn);
     EXPECT_TRUE(golden(std::string("registry/") + F::kFam + ".txt", log));
 
-    // Each system allocation of a first operation fails in turn (1-3 the group table, 4 the group, 5-7 its
-    // node table, 8 its link, 9 the node, 10 its link, 11 none): nothing made is kept (the failed call itself
-    // is counted), and the next try works.
+    // Each allocation of a first operation fails in turn (1-3 group table, 4 group, 5-7 its node table, 8 its
+    // link, 9 node, 10 its link, 11 none): nothing made is kept (the failed call counts), the next try works.
     ASSERT_EQ(ss_fp_mem_watch_init(), 0);
     malloc_free_sw = 1;
     ASSERT_EQ(F::init(++r) | up("warm", "up"), 0);  // makes the statistics records of both sizes
@@ -153,8 +152,9 @@ TEST(RegistryEntries, DumpResetAndEnableByModule) {
     for (int m : {0, 1, 7, 10})
         ASSERT_EQ(cap(m)->start(cap(m), "g", "n") | cnt(m)->inc(cnt(m), "g", "n") | cnt(m)->inc(cnt(m), "h", "n"), 0);
     auto flags = [&] {
-        std::printf("enable_set(null) = %d\nmodule 0: %s; %s\n", cnt(1)->enable_set(nullptr, 1),
-                    Cap::figures(cap(0), "g", "n").c_str(), Cnt::figures(cnt(0), "h", "n").c_str());
+        const std::string module_0 = Cap::figures(cap(0), "g", "n") + "; " + Cnt::figures(cnt(0), "h", "n");
+        std::printf("enable_set: %d %d\nmodule 0: %s\n", cnt(1)->enable_set(nullptr, 1), cnt(2)->enable_set(cnt(2), 2),
+                    module_0.c_str());
         for (int m = 0; m <= 10; ++m) std::printf("%d ", cnt(m)->enable);
         std::fflush(stdout);
     };
