@@ -18,9 +18,10 @@ namespace {
 
 // One stream lock around prefix and message keeps a report's line whole when
 // several threads report at once.
-void print_prefixed(const char *prefix, const Site &site, const char *fmt, va_list ap) {
+__attribute__((format(printf, 3, 0))) void print_prefixed(const char *kind, const Site &site, const char *fmt,
+                                                        va_list ap) {
     flockfile(stdout);
-    std::printf(prefix, site.func, site.line);
+    std::printf("\n !!!!!!!!%s %s[%d]:", kind, site.func, site.line);
     std::vprintf(fmt, ap);
     std::fflush(stdout);
     funlockfile(stdout);
@@ -31,14 +32,14 @@ void print_prefixed(const char *prefix, const Site &site, const char *fmt, va_li
 void print_error_line(const Site &site, const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    print_prefixed("\n !!!!!!!!Error %s[%d]:", site, fmt, ap);
+    print_prefixed("Error", site, fmt, ap);
     va_end(ap);
 }
 
 void print_notice_line(const Site &site, const char *fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    print_prefixed("\n !!!!!!!!Notice %s[%d]:", site, fmt, ap);
+    print_prefixed("Notice", site, fmt, ap);
     va_end(ap);
 }
 
