@@ -54,8 +54,8 @@ TEST(ValueDumps, EveryRuleAndAction) {
     const std::vector<uint8_t> v = pattern(192, 0x81);
     for (int chips : {0, -1, 1, 6, 10}) {
         g_chips = chips, g_chip_calls = 0;
-        run(out, "chips " + std::to_string(chips), [&] { return ss_fp_appmng_dump_action(33, v.data()); });
-        out += "asked " + std::to_string(g_chip_calls);
+        run(out, "ports", [&] { return ss_fp_appmng_dump_action(SS_FP_ACTION_EGRESS_MASK_PORTS, v.data()); });
+        out += std::to_string(chips) + " chips, asked " + std::to_string(g_chip_calls);
     }
     std::apply([&](auto... dump) { (run(out, "address", [&] { return dump(v.data()); }), ...); },
                std::make_tuple(ss_fp_appmng_dump_mac, ss_fp_appmng_dump_ipv4, ss_fp_appmng_dump_ipv6));

@@ -14,10 +14,9 @@ template <class Len, class Off>
 std::string rows(const char *const *names, uint32_t count, uint32_t words, Len len, Off off) {
     const std::vector<uint32_t> ones(words, ~0u), alternate(words, 0x5a5a5a5au);
     std::string s;
-    for (uint32_t f = 0; f <= words * 32 + 1; ++f) {
+    for (uint32_t f = 0; f <= words * 32 + 1; ++f)
         s += std::to_string(f) + " " + (f <= count ? names[f] : "-") + " " + std::to_string(len(f)) + " " +
              std::to_string(off(ones.data(), f)) + " " + std::to_string(off(alternate.data(), f)) + "\n";
-    }
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -38,10 +39,10 @@ inline std::string hex(const void *p, size_t n) {
 // "{F}" (take() adds the unflushed rest); source lines in reports read "[#]".
 class Console {
   public:
-    Console() : saved_(stdout), buf_(1 << 20) {
+    Console() : saved_(stdout), buf_(new char[kBuf]) {
         std::fflush(stdout);
         stdout = fopencookie(this, "w", cookie_io_functions_t{nullptr, &Console::write, nullptr, nullptr});
-        std::setvbuf(stdout, buf_.data(), _IOFBF, buf_.size());
+        std::setvbuf(stdout, buf_.get(), _IOFBF, kBuf);
     }
     ~Console() { take(); }
     std::string take() {
@@ -56,8 +57,9 @@ class Console {
         c->text_.append(b, n).append(c->closing_ ? "" : "{F}");
         return static_cast<ssize_t>(n);
     }
+    static constexpr size_t kBuf = 1 << 20;  // more than any one call prints
     FILE *saved_;
-    std::vector<char> buf_;
+    std::unique_ptr<char[]> buf_;
     std::string text_;
     bool closing_ = false;
 };
