@@ -61,10 +61,11 @@ inline std::string check_exposition(const std::string &text, std::map<std::strin
         }
         if (!std::regex_match(line, m, kSample)) return "not HELP, TYPE or a sample" + where;
         if (m[1] != open) return "sample outside its family's block" + where;
+        const std::string value = m[6];
         char *num_end = nullptr;
-        std::strtod(m[6].str().c_str(), &num_end);
+        std::strtod(value.c_str(), &num_end);
         if (*num_end != '\0') return "bad value" + where;
-        if (!samples.emplace(m[1].str() + m[2].str(), m[6]).second) return "sample twice" + where;
+        if (!samples.emplace(m[1].str() + m[2].str(), value).second) return "sample twice" + where;
     }
     return "";
 }

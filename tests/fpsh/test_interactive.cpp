@@ -39,28 +39,29 @@ TEST(Interactive, CompletionHistoryInterruptAndHelp) {
         _exit(127);
     }
     ASSERT_GT(pid, 0);
-    const struct {
-        const char *keys, *token;
-        size_t times;
-    } kSteps[] = {
-        {"", "fpsh> ", 1},
-        {"cnt inc tc\t acl hits\n", "fpsh> ", 2},  // module completed to TCAM
-        {"cnt du\t7\n", "\thits ", 1},             // subcommand completed
-        {"\x10\n", "\thits ", 2},                  // the previous line again
-        {"half a line\x03", "fpsh> ", 5},          // dropped, a fresh prompt
-        {"echo ali''ve\n", "alive\r\n", 1},
-        {"help cnt en\t\n", "usage: cnt enable MOD 0|1", 1},
+    // Each step is typed once the previous one has its prompt back.
+    const char *const kSteps[] = {
+        "",
+        "cnt inc tc\t acl hits\n",  // module completed to TCAM
+        "cnt du\t7\n",              // subcommand completed
+        "\x10\n",                   // the previous line again
+        "half a line\x03",          // dropped
+        "echo ali''ve\n",
+        "help cnt en\t\n",  // help completes the command it asks about
     };
     std::string out;
-    for (const auto &s : kSteps) {
-        ASSERT_EQ(write(fd, s.keys, strlen(s.keys)), static_cast<ssize_t>(strlen(s.keys)));
-        wait_for(fd, out, s.token, s.times);
+    for (size_t i = 0; i < sizeof kSteps / sizeof kSteps[0]; ++i) {
+        ASSERT_EQ(write(fd, kSteps[i], strlen(kSteps[i])), static_cast<ssize_t>(strlen(kSteps[i])));
+        wait_for(fd, out, "fpsh> ", i + 1);
     }
     ASSERT_EQ(write(fd, "quit\n", 5), 5);
     int status = -1;
     waitpid(pid, &status, 0);
     close(fd);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(count(out, "\thits "), 2u) << out;
+    EXPECT_EQ(count(out, "alive\r\n"), 1u) << out;
+    EXPECT_EQ(count(out, "usage: cnt enable MOD 0|1"), 1u) << out;
     EXPECT_EQ(out.find("no command half"), std::string::npos) << out;
     const std::string history = fpss_test::read_file(home + "/.fpsh_history");
     EXPECT_NE(history.find("cnt inc TCAM  acl hits\ncnt dump 7\n"), std::string::npos) << history;

@@ -23,6 +23,7 @@ struct Session {
     const char *name;
     int status;
 };
+void PrintTo(const Session &s, std::ostream *os) { *os << s.name; }
 
 class Sessions : public testing::TestWithParam<Session> {};
 
