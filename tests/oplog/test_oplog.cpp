@@ -26,7 +26,6 @@ using namespace std::string_literals;
 namespace {
 
 const std::string kDir = "/tmp/zlog/ss_fp_log/";
-int g_category;
 
 std::string take_files() {  // the files in the log directory, each removed once listed
     glob_t found{};
@@ -42,8 +41,7 @@ std::string reports() {  // handed to the platform log since the last reset, "fu
     return out;
 }
 
-// Empty private /tmp and /proc while it lives: the status file is the test's.
-struct PrivateMounts {
+struct PrivateMounts {  // empty private /tmp and /proc while it lives: the status file is the test's
     bool ok = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
               mount("tmpfs", "/tmp", "tmpfs", 0, nullptr) == 0 && mount("tmpfs", "/proc", "tmpfs", 0, nullptr) == 0;
     ~PrivateMounts() { umount2("/proc", MNT_DETACH), umount2("/tmp", MNT_DETACH); }
@@ -56,7 +54,7 @@ class OpLog : public testing::Test {
         ASSERT_EQ(prctl(PR_SET_NAME, name.c_str()), 0);
         path_ = kDir + name + ".log", path1_ = kDir + name + "_1.log";
         TearDown();
-        g_policy_error_zlog_category = &g_category;
+        g_policy_error_zlog_category = this;  // any handle: the test program records the reports
     }
     void TearDown() override {
         for (const std::string &p : {path_, path1_, path_ + ".target"}) unlink(p.c_str());
@@ -125,21 +123,19 @@ TEST_F(OpLog, EveryRecordLine) {
 }
 
 TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
-    // {units of memory, bytes a unit, the query fails, size limit}
-    const std::tuple<unsigned long, unsigned, bool, off_t> rows[] = {
-        {0x200000, 1024, false, 0x80000},
-        {0x200001, 1024, false, 0x800000},
-        {0x200001ul << 10, 0, false, 0x800000},  // a unit of 0 counts as a byte
-        {3ul << 40, 1, false, 0x800000},         // more KiB than a signed count holds
-        {1ul << 55, 1024, false, 0x800000},      // more bytes than 64 bits hold
-        {0, 1024, false, 0x80000},
-        {0, 1024, true, 0x80000}};
-    for (const auto &[ram, unit, fails, limit] : rows) {
-        oplog_fakes::ram = ram, oplog_fakes::unit = unit, oplog_fakes::mem_fails = fails;
+    // {units of memory, bytes a unit (0 counts as 1), the query fails, size limit}: at and just above 2 GiB,
+    // a unit of 0, more KiB than a signed count holds, more bytes than 64 bits hold, nothing, no answer.
+    const unsigned long rows[][4] = {
+        {0x200000, 1024, 0, 0x80000}, {0x200001, 1024, 0, 0x800000},  {0x200001ul << 10, 0, 0, 0x800000},
+        {3ul << 40, 1, 0, 0x800000},  {1ul << 55, 1024, 0, 0x800000}, {0, 1024, 0, 0x80000},
+        {0, 1024, 1, 0x80000}};
+    for (const auto &r : rows) {
+        oplog_fakes::ram = r[0], oplog_fakes::unit = unsigned(r[1]), oplog_fakes::mem_fails = r[2] != 0;
+        const off_t limit = off_t(r[3]);
         step("start", [&] { return TearDown(), ss_fp_log_op_init(); });
-        step("first at it, log", [&, limit = limit] { return grow(path_, limit), ssd_policy_log("stays"); });
+        step("first at it, log", [&] { return grow(path_, limit), ssd_policy_log("stays"); });
         step("log", [] { return ssd_policy_log("moves"); });
-        step("second over it, log", [&, limit = limit] { return grow(path1_, limit + 1), ssd_policy_log("back"); });
+        step("second over it, log", [&] { return grow(path1_, limit + 1), ssd_policy_log("back"); });
     }
     EXPECT_EQ(ss_fp_get_memtotal_kb(), 0xffffffffu);  // the failed query's own result
     oplog_fakes::ram = 0x200000, oplog_fakes::mem_fails = false;
@@ -188,9 +184,10 @@ TEST_F(OpLog, TreeMadeFromNothingAndTheProcessNameFromTheStatusFile) {
           "Name:\t\xe9\n"s}) {
         ASSERT_TRUE(s == "-" ||
                     ((mkdir(proc.c_str(), 0755) == 0 || errno == EEXIST) && write_file(proc + "/status", s)));
-        const int64_t rv = ss_fp_log_op_init();
-        log_ += std::regex_replace(s, std::regex("\\s+"), " ") + ": " + std::to_string(rv) + " ";
-        log_ += std::to_string(init_log_file_path()) + " " + take_files() + fp_debug_file_path_arr[0] + "\n";
+        const int64_t rv = ss_fp_log_op_init(), debug_rv = init_log_file_path();
+        log_ +=
+            std::regex_replace(s, std::regex("\\s+"), " ") + ": " + std::to_string(rv) + " " + std::to_string(debug_rv);
+        log_ += " " + take_files() + fp_debug_file_path_arr[0] + "\n";
     }
     EXPECT_TRUE(golden("oplog/names.txt", std::regex_replace(log_ + reports(), std::regex(pid), "<pid>")));
 }
@@ -205,7 +202,8 @@ TEST_F(OpLog, ZeroTestByWordsAndByBytes) {
         log_ += std::to_string(r[0]) + " " + std::to_string(r[1]) + " " + std::to_string(r[2]) + ": ";
         log_ += std::to_string(ss_fp_is_array_equal_zero(buf + r[0], r[1])) + "\n";
     }
-    log_ += std::to_string(ss_fp_is_array_equal_zero(nullptr, 8)) + "\n" + reports();  // as for no bytes
+    log_ += std::to_string(ss_fp_is_array_equal_zero(nullptr, 8)) + "\n";  // as for no bytes
+    log_ += reports();
     EXPECT_TRUE(golden("oplog/zero.txt", log_));
 }
 
