@@ -1,5 +1,4 @@
-// The capture and counter registries: a typed suite runs what they share as steps logged against
-// data files under registry/ (results, printed text, error reports); then the entries by module.
+// Capture and counter registries: what they share as typed step tables logged against registry/ data files.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -31,7 +30,7 @@ struct Cap {
         auto *i = find<libss_fp_cap_info_t>(grp->cap_hash, n);
         if (runs >= 0) i->times = runs, i->total_time = time;
         return std::to_string(i->times) + " " + std::to_string(i->total_time) + " " + std::to_string(grp->total_time) +
-               (i->running ? " running" : " idle from " + std::to_string(i->start_time));
+               (i->running ? " running " + std::to_string(i->running) : " idle from " + std::to_string(i->start_time));
     }
 };
 
@@ -166,11 +165,11 @@ TEST(RegistryEntries, DumpResetAndEnableByModule) {
         [] { ut_libss_fp_cnt_op(3, 0, nullptr, 0); }, [] { ut_libss_fp_cnt_op(3, 10, "h", 0); },
         [] { ut_libss_fp_cnt_op(9, 4, "g", 1); }, [] { ut_libss_fp_cnt_grp_op(0, "g", 3); },
         [] { ut_libss_fp_cnt_grp_op(11, "g", 3); }, [] { ut_libss_fp_cnt_grp_op(1, "g", 7); },
-        [] { ut_libss_fp_cap_reset_all(); }, [] { ut_libss_fp_cnt_op(4, 0, "g", 0); },
-        [] { ut_libss_fp_cnt_grp_op(10, "ALL", 4); }, [] { ut_libss_fp_cnt_op(5, 0, nullptr, 3); },
-        [] { ut_libss_fp_cnt_op(5, 11, nullptr, 3); }, [] { ut_libss_fp_cnt_op(5, 1, "g", 7); },
-        [] { ut_libss_fp_cnt_op(5, 10, "g", 1); }, [] { ut_libss_fp_cap_dump_all(); },
-        [] { ut_libss_fp_cnt_op(3, 0, "ALL", 0); }, flags};
+        [] { ut_libss_fp_cnt_grp_op(1, "g", 2); }, [] { ut_libss_fp_cap_reset_all(); },
+        [] { ut_libss_fp_cnt_op(4, 0, "g", 0); }, [] { ut_libss_fp_cnt_grp_op(10, "ALL", 4); },
+        [] { ut_libss_fp_cnt_op(5, 0, nullptr, 3); }, [] { ut_libss_fp_cnt_op(5, 11, nullptr, 3); },
+        [] { ut_libss_fp_cnt_op(5, 1, "g", 7); }, [] { ut_libss_fp_cnt_op(5, 10, "g", 1); },
+        [] { ut_libss_fp_cap_dump_all(); }, [] { ut_libss_fp_cnt_op(3, 0, "ALL", 0); }, flags};
     // clang-format on
     std::string log;
     for (const auto &call : calls) log += masked_output(call);

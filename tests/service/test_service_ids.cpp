@@ -43,7 +43,7 @@ TEST(Service, ScriptMatchesItsDataFile) {
     ss_fp_service_para_t got{};
     std::string log;
     ss_fp_mem_info_t key{"app/ss_fp_service", 0, {}};
-    // Runs a step, notices and assertions on; logs it, lines (checked positive) and addresses masked.
+    // Runs a step, notices and assertions on; logs it with id 1's state, lines (checked positive) and addresses masked.
     auto run = [&](const std::string &what, const std::function<int()> &fn) {
         static const std::regex line(R"((\[)[1-9]\d*(\]:)|(: )[1-9]\d*(\.\n))"), address(R"(\(0x[0-9a-f]+\))");
         int rc = 0;
@@ -63,7 +63,7 @@ TEST(Service, ScriptMatchesItsDataFile) {
     };
     char bytes[] = "acl 7 port 3";
     const ss_fp_service_para_t para{0xABCDEF0123456789ull, 12, bytes}, zero{5, 0, nullptr}, no_bytes{0, 16, nullptr},
-        huge{0, 0xFFFFFFF0u, bytes};
+        huge{0, 0x7FFFFFF0u, bytes};
     // clang-format off
     const std::pair<const char *, std::function<int()>> steps[] = {
         // Ids from 1, counted apart for the two sides; parameters copied.
@@ -101,7 +101,8 @@ TEST(Service, ScriptMatchesItsDataFile) {
         DO(hdl->last_id_in = 0xFFFFFFFEu), OP(alloc_service_id_in, hdl, nullptr, &id),
         OP(alloc_service_id_in, hdl, nullptr, &id), OP(free_service_id_in, hdl, 1),
         DO(hdl->last_id_in = hdl->last_id_out = 0xFFFFFFFFu), OP(alloc_service_id_in, hdl, nullptr, &id),
-        OP(alloc_service_id_out, hdl, 1, &id), DO((libss_fp_free_service_hdl(hdl), hdl = nullptr) == nullptr)};
+        OP(alloc_service_id_out, hdl, 1, &id), OP(service_dump, hdl),
+        DO((libss_fp_free_service_hdl(hdl), hdl = nullptr) == nullptr)};
     // clang-format on
     for (const auto &[what, fn] : steps) run(what, fn);
     // A new handle whose k-th allocation fails (1: the handle, 2-4: the inbound
