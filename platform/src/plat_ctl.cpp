@@ -427,7 +427,8 @@ int resolve(const char *target, char *path, ssat_ctl_reply_t *reply) {
         if (!alive(pid) || (by_pid ? pid != want : strcmp(name, target) != 0)) return 0;
         size_t used = strlen(pids);
         snprintf(pids + used, sizeof pids - used, "%s%ld", found > 0 ? ", " : "", pid);
-        if (found++ == 0) snprintf(path, kPathMax, "%s", p);
+        // A socket path never exceeds kPathMax (the walk builds it); cut rather than overflow.
+        if (found++ == 0 && snprintf(path, kPathMax, "%s", p) >= static_cast<int>(kPathMax)) path[kPathMax - 1] = '\0';
         return 0;
     });
     if (rc != 0)
