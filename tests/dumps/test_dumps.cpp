@@ -1,5 +1,4 @@
-// The rule, action, record and TCAM parameter dumps of patterned values and
-// records against data files: every flag and every case of what is printed.
+// Rule, action, record and TCAM dumps of patterned values and records against data files.
 #include <gtest/gtest.h>
 
 #include <regex>
@@ -74,9 +73,8 @@ TEST(RecordDumps, RecordsAndFlagWords) {
         run(out, "apply",
             [&] { return ss_fp_appmng_dump_apply(reinterpret_cast<ss_fp_appmng_apply_t *>(apply.data())); });
     }
-    ss_fp_appmng_acl_t acl;
-    fill(acl, 0x81);
-    run(out, "acl", [&] { return ss_fp_appmng_dump_acl(&acl); });
+    const std::vector<uint8_t> acl = pattern(sizeof(ss_fp_appmng_acl_t), 0x81);
+    run(out, "acl", [&] { return ss_fp_appmng_dump_acl(reinterpret_cast<const ss_fp_appmng_acl_t *>(acl.data())); });
     const std::vector<uint8_t> words = pattern(32, 0x81);
     for (int32_t bits : {198, 128, 33, 32, 1, 0, -31, -40}) {
         run(out, "flags " + std::to_string(bits),

@@ -1,5 +1,4 @@
-// Value sizes, packed offsets and name tables against a data file: a row per
-// flag (and past the count) with its name, size and offsets in two bitmaps.
+// Each flag's name, value size and offsets in two bitmaps, and the name tables, against a data file.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,5 +1,4 @@
-// Eight threads drive requests whose entries complete them at once: every
-// completion is counted and exactly one of them stops and shows the run timer.
+// Eight threads complete requests at once: all are counted, one stops and shows the run timer.
 #include <gtest/gtest.h>
 
 #include <atomic>

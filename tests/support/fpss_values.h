@@ -25,7 +25,6 @@ void fill(T &rec, uint8_t seed) {
     std::memcpy(&rec, pattern(sizeof rec, seed).data(), sizeof rec);
 }
 
-// Bytes as hex, 16 to a line.
 inline std::string hex(const void *p, size_t n) {
     std::string s;
     char b[4];
