@@ -22,8 +22,7 @@ using namespace fpss_test;
 
 namespace {
 
-// 'text' on one line, with the seconds of the log file's banners masked.
-std::string shown(const std::string &text) {
+std::string shown(const std::string &text) {  // on one line, the seconds of the log file's banners masked
     return std::regex_replace(std::regex_replace(text, std::regex("\\[[0-9]+\\]"), "[#]"), std::regex("\n"), "|");
 }
 
@@ -36,8 +35,7 @@ class Switches : public testing::Test {
         file_ = name;
     }
     void TearDown() override { unlink(file_.c_str()); }
-    // A step: what was done, what it printed by the time it returned, its result and the word after it.
-    void step(const std::string &what, const std::function<int()> &fn) {
+    void step(const std::string &what, const std::function<int()> &fn) {  // its flushed output, result, word
         int rv = 0;
         const std::string out = shown(flushed_output([&] { rv = fn(); }));
         log_ += what + ": " + out + " -> " + std::to_string(rv) + ", word " + std::to_string(fp_debug_sw) + "\n";

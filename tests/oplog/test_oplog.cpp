@@ -167,29 +167,32 @@ TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
 }
 
 TEST_F(OpLog, TreeMadeFromNothingAndTheProcessNameFromTheStatusFile) {
-    PrivateMounts mounts;
-    if (!mounts.ok) GTEST_SKIP() << "no private mounts here";
-    // A file in the tree's way: the start-up fails, and each writer runs it again.
-    for (const auto &[dir, file] :
-         {std::pair<const char *, const char *>{nullptr, "/tmp/zlog"}, {"/tmp/zlog", "/tmp/zlog/ss_fp_log"}}) {
-        ASSERT_TRUE((dir == nullptr || mkdir(dir, 0777) == 0) && write_file(file, ""));
-        log_ += std::to_string(ss_fp_log_op_init()) + " " + std::to_string(ssd_policy_log("lost")) + "\n";
-        ASSERT_TRUE(unlink(file) == 0 && (dir == nullptr || rmdir(dir) == 0));
-    }
-    // Then the names that the process status file gives ("-": none), and the paths a start-up made.
-    const std::string pid = std::to_string(getpid()), proc = "/proc/" + pid;
-    for (const std::string &s :
-         {std::string("-"), std::string(), "Name:\nState:\tR (running)\n"s, "Name:\tab/cd\nState:\tR (running)\n"s,
-          "Name:" + std::string(50, '\t') + "abcdefghij\n", "Name:\t" + std::string(56, 'x') + "\n",
-          "Name:\t\xe9\n"s}) {
-        ASSERT_TRUE(s == "-" ||
-                    ((mkdir(proc.c_str(), 0755) == 0 || errno == EEXIST) && write_file(proc + "/status", s)));
-        const int64_t rv = ss_fp_log_op_init(), debug_rv = init_log_file_path();
-        log_ +=
-            std::regex_replace(s, std::regex("\\s+"), " ") + ": " + std::to_string(rv) + " " + std::to_string(debug_rv);
-        log_ += " " + take_files() + fp_debug_file_path_arr[0] + "\n";
-    }
-    EXPECT_TRUE(golden("oplog/names.txt", std::regex_replace(log_ + reports(), std::regex(pid), "<pid>")));
+    {
+        PrivateMounts mounts;
+        if (!mounts.ok) GTEST_SKIP() << "no private mounts here";
+        // A file in the tree's way: the start-up fails, and each writer runs it again.
+        for (const auto &[dir, file] :
+             {std::pair<const char *, const char *>{nullptr, "/tmp/zlog"}, {"/tmp/zlog", "/tmp/zlog/ss_fp_log"}}) {
+            ASSERT_TRUE((dir == nullptr || mkdir(dir, 0777) == 0) && write_file(file, ""));
+            log_ += std::to_string(ss_fp_log_op_init()) + " " + std::to_string(ssd_policy_log("lost")) + "\n";
+            ASSERT_TRUE(unlink(file) == 0 && (dir == nullptr || rmdir(dir) == 0));
+        }
+        // Then the names that the process status file gives ("-": none), and the paths a start-up made.
+        const std::string pid = std::to_string(getpid()), proc = "/proc/" + pid;
+        for (const std::string &s :
+             {std::string("-"), std::string(), "Name:\nState:\tR (running)\n"s, "Name:\tab/cd\nState:\tR (running)\n"s,
+              "Name:" + std::string(50, '\t') + "abcdefghij\n", "Name:\t" + std::string(56, 'x') + "\n",
+              "Name:\t\xe9\n"s}) {
+            ASSERT_TRUE(s == "-" ||
+                        ((mkdir(proc.c_str(), 0755) == 0 || errno == EEXIST) && write_file(proc + "/status", s)));
+            const int64_t rv = ss_fp_log_op_init(), debug_rv = init_log_file_path();
+            log_ += std::regex_replace(s, std::regex("\\s+"), " ") + ": " + std::to_string(rv) + " " +
+                    std::to_string(debug_rv);
+            log_ += " " + take_files() + fp_debug_file_path_arr[0] + "\n";
+        }
+    }  // the mounts hide the data files when they live under /tmp
+    EXPECT_TRUE(
+        golden("oplog/names.txt", std::regex_replace(log_ + reports(), std::regex(std::to_string(getpid())), "<pid>")));
 }
 
 TEST_F(OpLog, ZeroTestByWordsAndByBytes) {
