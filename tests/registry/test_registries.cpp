@@ -111,7 +111,7 @@ TYPED_TEST(Registry, ScriptsMatchTheirDataFiles) {
         STEP(make({"acl"}, {"beta", "Zeta", "alpha", "alp", "a_long_name_of_41_characters_for_the_dump"})),
         STEP(look("acl", "beta", 1, 1234567)), STEP(look("acl", "alpha", 3, 10)),
         STEP(look("acl", "a_long_name_of_41_characters_for_the_dump", 2, 8)), STEP(look("acl", "Zeta", 0)),
-        STEP(r->dump(r, "acl", "m1")), STEP(r->dump(r, nullptr, "m2")), STEP(r->dump(r, "nope", "m")),
+        STEP(r->dump(r, "acl", "m1")), STEP(r->dump(r, nullptr, "m2")), STEP(r->dump(r, "nope", nullptr)),
         STEP(r->dump(r, g64.c_str(), "m")), STEP((FaultInjector::fail_nth(2), r->dump(r, "acl", "m"))),
         STEP(look("acl", "alpha")), STEP(r->reset(r, "nope")), STEP(r->reset(r, g64.c_str())), STEP(r->reset(r, "acl")),
         STEP(look("acl", "alpha")), STEP(look("Z", "abc")), STEP(down("Z", "x")), STEP(r->reset(r, nullptr)),

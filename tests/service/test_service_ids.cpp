@@ -80,7 +80,7 @@ TEST(Service, ScriptMatchesItsDataFile) {
         // The walk stops at the first non-zero result; an inbound id goes with its outbound ids.
         OP(travel_all_service_id_in, hdl, visit, 0), DO(g_visits), OP(travel_all_service_id_in, hdl, visit, 1),
         DO(g_visits), OP(alloc_service_id_out, hdl, 2, &id), OP(service_dump, hdl), OP(free_service_id_in, hdl, 2),
-        OP(get_service_id_in, hdl, 1, &back),
+        OP(get_service_id_in, hdl, 1, &back), OP(get_service_id_in, hdl, 5, nullptr),
         // Unknown ids, bad arguments and no handle.
         OP(free_service_id_in, hdl, 2), OP(alloc_service_id_out, hdl, 9, &id), OP(set_service_id_out_recv, hdl, 9),
         OP(free_service_id_out, hdl, 9), OP(get_service_id_in, hdl, 9, &back),
