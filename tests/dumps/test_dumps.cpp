@@ -94,11 +94,10 @@ TEST(TcamDumps, EveryRecordAndCase) {
     comparator_para_t comp;
     udf_para_t udf;
     meter_para_t meter;
-    uint32_t pbmp[SS_FP_TCAM_PBMP_WORDS];
     cnter_para_t cnter;
     bind_info_para_t bind;
     tcam_entry_para_t e;
-    fill(key, 0x81), fill(vag, 0x82), fill(comp, 0x83), fill(udf, 0x84), fill(meter, 0x85), fill(pbmp, 0x86);
+    fill(key, 0x81), fill(vag, 0x82), fill(comp, 0x83), fill(udf, 0x84), fill(meter, 0x85);
     fill(cnter, 0x87), fill(bind, 0x88), fill(e, 0x89);
     run(out, "key", [&] { return dump_key_info(&key); });
     run(out, "vag", [&] { return dump_vag_para(&vag); });
@@ -108,7 +107,7 @@ TEST(TcamDumps, EveryRecordAndCase) {
     udf.clsfier[1].offset = 0;
     run(out, "udf", [&] { return dump_udf_para(&udf); });
     for (uint32_t m = 0; m <= 5; ++m) run(out, "meter", [&] { return meter.meter_mode = m, dump_meter_para(&meter); });
-    run(out, "pbmp", [&] { return ss_fp_dump_pbmp(pbmp); });
+    run(out, "pbmp", [&] { return ss_fp_dump_pbmp(e.intf.pbmp); });
     run(out, "cnter", [&] { return dump_cnter_para(&cnter); });
     run(out, "bind", [&] { return dump_bind_info_para(&bind); });
     std::vector<uint8_t> block = record<ss_fp_appmng_ace_tlv_t>(0);

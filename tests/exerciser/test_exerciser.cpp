@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -84,6 +85,12 @@ TEST(ExerciserRequests, EveryOperationInEveryMode) {
     size_t held[2];
     for (size_t &bytes : held) {
         for (const auto &o : ops) std::get<1>(o)([](void *) { return 0; });
+        for (auto build : {ut_ss_fp_appmng_alloc_ace, ut_ss_fp_appmng_alloc_ace_with_counter}) {
+            ss_fp_appmng_ace_t *a = nullptr;
+            build(&a);
+            EXPECT_EQ(a == nullptr ? 0 : a->sn, 255u);
+            ut_ss_fp_appmng_free_ace(a);
+        }
         bytes = mallinfo2().uordblks;
     }
     std::fclose(stdout), stdout = saved;
@@ -92,11 +99,8 @@ TEST(ExerciserRequests, EveryOperationInEveryMode) {
 
 // Monotonic microseconds in 32 bits; the completion reaching g_test_num stops the timer.
 TEST(ExerciserRequests, CompletionsStopTheRunTimerOnce) {
-    auto now = [] {
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        return static_cast<uint32_t>(ts.tv_nsec / 1000) + 1000000u * static_cast<uint32_t>(ts.tv_sec);
-    };
+    using std::chrono::duration_cast, std::chrono::microseconds, std::chrono::steady_clock;  // the monotonic clock
+    auto now = [] { return uint32_t(duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count()); };
     ss_fp_appmng_common_t h{};
     std::strcpy(g_test_time.name, "run"), g_test_num = 3;
     const uint32_t before = now(), started = ut_ss_fp_appmng_time_start(&g_test_time), after = now();
