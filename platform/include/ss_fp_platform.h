@@ -152,12 +152,12 @@ int ssat_cmd_run(uint64_t module, const char *name, const char *arg_text, int *r
  * and after the switch. Replies keep at most SSAT_CTL_OUTPUT_MAX bytes of
  * output. */
 
-#define SSAT_CTL_NAME_MAX 32             /* Longest server name; [A-Za-z0-9_.-]. */
-#define SSAT_CTL_REQUEST_MAX 1024        /* Request line bytes, newline included. */
-#define SSAT_CTL_REQUEST_MS 2000         /* Time a client has to send its request. */
-#define SSAT_CTL_REPLY_MS 5000           /* Time a client has to take its reply. */
-#define SSAT_CTL_CLIENTS 16              /* Clients served at once; more are refused. */
-#define SSAT_CTL_OUTPUT_MAX (8u << 20)   /* Output bytes kept for one reply. */
+#define SSAT_CTL_NAME_MAX 32           /* Longest server name; [A-Za-z0-9_.-]. */
+#define SSAT_CTL_REQUEST_MAX 1024      /* Request line bytes, newline included. */
+#define SSAT_CTL_REQUEST_MS 2000       /* Time a client has to send its request. */
+#define SSAT_CTL_REPLY_MS 5000         /* Time a client has to take its reply. */
+#define SSAT_CTL_CLIENTS 16            /* Clients served at once; more are refused. */
+#define SSAT_CTL_OUTPUT_MAX (8u << 20) /* Output bytes kept for one reply. */
 
 /* Starts serving under 'name' on a thread of the layer. Returns 0; -1 for a
  * bad name or when a server already runs; -2 when the directory or the socket
@@ -181,10 +181,10 @@ int ssat_ctl_capture(int (*fn)(void *arg), void *arg, int *result, char **out, s
 
 /* A reply, or the reason there is none. */
 typedef struct ssat_ctl_reply {
-    int ran;      /* 1 when the command ran: 'result' and 'text' are its own. */
-    int result;   /* The handler's result when 'ran'. */
-    char *text;   /* What the command printed, or the error's text; from malloc(), NUL-terminated. */
-    size_t len;   /* Bytes of 'text' without the NUL. */
+    int ran;    /* 1 when the command ran: 'result' and 'text' are its own. */
+    int result; /* The handler's result when 'ran'. */
+    char *text; /* What the command printed, or the error's text; from malloc(), NUL-terminated. */
+    size_t len; /* Bytes of 'text' without the NUL. */
 } ssat_ctl_reply_t;
 
 /* Runs 'command' with 'argument' (NULL or "" for none) in the process that

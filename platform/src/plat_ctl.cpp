@@ -125,7 +125,7 @@ int anon_file() {
 /* The file's first SSAT_CTL_OUTPUT_MAX bytes, NUL-terminated, with a note
  * when there was more. */
 char *read_back(int fd, size_t *len) {
-    static const char kCut[] = "\n[output cut]\n";
+    static constexpr char kCut[] = "\n[output cut]\n";
     off_t size = lseek(fd, 0, SEEK_END);
     size_t keep = size > 0 ? static_cast<size_t>(size) : 0;
     bool cut = keep > SSAT_CTL_OUTPUT_MAX;

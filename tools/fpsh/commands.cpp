@@ -238,7 +238,7 @@ bool svc(const Command &c, const Args &a) {
     if (op == "free") return done(c, libss_fp_free_service_id_in(h, id));
     uint32_t state = 0;
     const int rc = libss_fp_verify_service_id_in(h, id, nullptr, 0);
-    static const char *const kStates[] = {"NEW", "OUT", "DONE", "WAIT"};
+    static constexpr const char *kStates[] = {"NEW", "OUT", "DONE", "WAIT"};
     if (rc == 0 && libss_fp_get_service_id_info(h, id, &state, nullptr) == 0 && state < 4)
         say("state %s\n", kStates[state]);
     return done(c, rc);
@@ -258,7 +258,7 @@ bool log_line(const Command &c, const Args &a) {
                                                             static_cast<int32_t>(v[1]), static_cast<int32_t>(v[2]));
         return done(c, r < 0 ? -1 : 0);
     }
-    static const char *const kOps[] = {"add", "del", "notify"};
+    static constexpr const char *kOps[] = {"add", "del", "notify"};
     int op;
     int32_t number;
     if (!name_in(a[0], kOps, 3, "", op)) {
@@ -352,7 +352,7 @@ bool res(const Command &c, const Args &a) {
 // The exerciser against the simulator.
 
 bool appmng_request(const Command &c, const Args &a) {
-    static const struct {
+    static constexpr struct {
         const char *sub;
         int (*run)(ut_ss_fp_appmng_entry_t);
     } kRequests[] = {

@@ -18,7 +18,7 @@ void on_interrupt(int) { interrupted = 1; }
 
 // "YYYY-MM-DD HH:MM:SS.mmm--": the time text that begins every line.
 bool stamped(const std::string &line) {
-    static const char kShape[] = "dddd-dd-dd dd:dd:dd.ddd--";
+    static constexpr char kShape[] = "dddd-dd-dd dd:dd:dd.ddd--";
     if (line.size() < sizeof kShape - 1) return false;
     for (size_t i = 0; i + 1 < sizeof kShape; ++i)
         if (kShape[i] == 'd' ? line[i] < '0' || line[i] > '9' : line[i] != kShape[i]) return false;
