@@ -1,7 +1,5 @@
 // The control server under concurrent clients of one process: every reply
 // whole and its own, while another thread captures output of its own.
-#include <unistd.h>
-
 #include <string>
 
 #include "fpss_test.h"

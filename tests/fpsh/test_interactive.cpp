@@ -3,7 +3,6 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "fpsh_test.h"
 
@@ -18,11 +17,10 @@ size_t count(const std::string &text, const std::string &token) {
 // Reads from the terminal until 'token' has appeared 'times' times (or 10 s pass).
 void wait_for(int fd, std::string &out, const std::string &token, size_t times = 1) {
     char buf[1024];
+    pollfd p{fd, POLLIN, 0};
     for (int i = 0; i < 100 && count(out, token) < times; ++i) {
-        pollfd p{fd, POLLIN, 0};
-        ssize_t n = poll(&p, 1, 100) > 0 ? read(fd, buf, sizeof buf) : 0;
-        if (n < 0) return;
-        out.append(buf, static_cast<size_t>(n));
+        const ssize_t n = poll(&p, 1, 100) > 0 ? read(fd, buf, sizeof buf) : 0;
+        out.append(buf, n > 0 ? static_cast<size_t>(n) : 0);
     }
     EXPECT_GE(count(out, token), times) << "waiting for " << token << " in\n" << out;
 }
