@@ -163,42 +163,32 @@ int run_command(void *p) {
     return a->rc;
 }
 
-/* A reply from malloc(): a formatted head, then 'body' (may be NULL). */
+/* A reply from malloc(): a formatted head, then 'body_len' bytes of 'body'. */
 char *make_reply(size_t *len, const char *body, size_t body_len, const char *format, ...)
     __attribute__((format(printf, 4, 5)));
 char *make_reply(size_t *len, const char *body, size_t body_len, const char *format, ...) {
-    char head[256];
+    char *r = nullptr;
+    FILE *f = open_memstream(&r, len);
+    if (f == nullptr) return nullptr;
     va_list ap;
     va_start(ap, format);
-    int n = vsnprintf(head, sizeof head, format, ap);
+    vfprintf(f, format, ap);
     va_end(ap);
-    size_t head_len = n < 0 ? 0 : static_cast<size_t>(n) >= sizeof head ? sizeof head - 1 : static_cast<size_t>(n);
-    char *r = static_cast<char *>(malloc(head_len + body_len + 1));
-    if (r == nullptr) return nullptr;
-    memcpy(r, head, head_len);
-    if (body_len > 0) memcpy(r + head_len, body, body_len);
-    r[head_len + body_len] = '\0';
-    *len = head_len + body_len;
-    return r;
+    if (body_len > 0) fwrite(body, 1, body_len, f);
+    if (fclose(f) == 0) return r;
+    free(r);
+    return nullptr;
 }
 
 /* The list of commands, for "help". */
 char *help_reply(size_t *len) {
-    size_t cap = 64, used = 0;
-    char *text = static_cast<char *>(malloc(cap));
+    char *text = nullptr;
+    size_t used = 0;
+    FILE *f = open_memstream(&text, &used);
     ssat_cmd_info_t info;
-    for (size_t i = 0; text != nullptr && ssat_cmd_get(i, &info) == 0; i++) {
-        size_t need = strlen(info.name) + strlen(info.arg_template) + 3;
-        if (used + need >= cap) {
-            cap = 2 * (used + need);
-            char *grown = static_cast<char *>(realloc(text, cap));
-            if (grown == nullptr) free(text);
-            text = grown;
-            if (text == nullptr) break;
-        }
-        used += static_cast<size_t>(snprintf(text + used, cap - used, "%s %s\n", info.name, info.arg_template));
-    }
-    char *r = text != nullptr ? make_reply(len, text, used, "ok 0\n") : nullptr;
+    for (size_t i = 0; f != nullptr && ssat_cmd_get(i, &info) == 0; i++)
+        fprintf(f, "%s %s\n", info.name, info.arg_template);
+    char *r = f != nullptr && fclose(f) == 0 ? make_reply(len, text, used, "ok 0\n") : nullptr;
     free(text);
     return r;
 }
@@ -464,38 +454,26 @@ char *exchange(const char *path, const char *req, int64_t deadline, size_t *len,
         ok = n > 0;
         if (ok) sent += static_cast<size_t>(n);
     }
-    size_t cap = 4096, got = 0;
-    char *buf = ok ? static_cast<char *>(malloc(cap)) : nullptr;
-    while (buf != nullptr) {
-        if (got + 1 == cap) {
-            char *grown = cap > SSAT_CTL_OUTPUT_MAX + 4096 ? nullptr : static_cast<char *>(realloc(buf, 2 * cap));
-            if (grown == nullptr) {
-                free(buf);
-                errno = EMSGSIZE;
-            }
-            buf = grown;
-            cap *= 2;
-            if (buf == nullptr) break;
-        }
-        ssize_t n = set_timeout(fd, deadline) ? recv(fd, buf + got, cap - 1 - got, 0) : -1;
-        if (n == 0) break;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            free(buf);
-            buf = nullptr;
-        } else {
-            got += static_cast<size_t>(n);
+    char *buf = nullptr;
+    FILE *f = ok ? open_memstream(&buf, len) : nullptr;
+    char chunk[4096];
+    size_t total = 0;
+    ssize_t n = f != nullptr ? 1 : -1;
+    while (f != nullptr && (n > 0 || (n < 0 && errno == EINTR))) {
+        n = set_timeout(fd, deadline) ? recv(fd, chunk, sizeof chunk, 0) : -1;
+        if (n > 0) total += fwrite(chunk, 1, static_cast<size_t>(n), f);
+        if (total > SSAT_CTL_OUTPUT_MAX + 4096) {
+            errno = EMSGSIZE;
+            n = -1;
         }
     }
     int saved = errno;
     if (fd >= 0) close(fd);
-    if (buf == nullptr) {
-        set_text(reply, "no reply from %s: %s", path, saved == EAGAIN ? "timed out" : strerror(saved));
-        return nullptr;
-    }
-    buf[got] = '\0';
-    *len = got;
-    return buf;
+    if (f != nullptr && fclose(f) != 0 && n == 0) n = -1;
+    if (n == 0) return buf;
+    free(buf);
+    set_text(reply, "no reply from %s: %s", path, saved == EAGAIN ? "timed out" : strerror(saved));
+    return nullptr;
 }
 
 }  // namespace
