@@ -475,8 +475,13 @@ int metrics_served(uint32_t mod) {
         say("no module %u\n", mod);
         return -1;
     }
-    say("%s", metrics_text(static_cast<int>(mod)).c_str());
-    return 0;
+    try {  // called by the platform layer: nothing may be thrown out
+        say("%s", metrics_text(static_cast<int>(mod)).c_str());
+        return 0;
+    } catch (...) {
+        say("no memory\n");
+        return -1;
+    }
 }
 
 bool target(const Command &c, const Args &a) {
@@ -497,8 +502,12 @@ bool targets(const Command &, const Args &) {
     std::vector<std::pair<std::string, long>> found;
     const int rc = ssat_ctl_list(
         [](const char *name, long pid, void *arg) {
-            static_cast<std::vector<std::pair<std::string, long>> *>(arg)->emplace_back(name, pid);
-            return 0;
+            try {  // called by the platform layer: nothing may be thrown out
+                static_cast<std::vector<std::pair<std::string, long>> *>(arg)->emplace_back(name, pid);
+                return 0;
+            } catch (...) {
+                return -1;
+            }
         },
         &found);
     std::sort(found.begin(), found.end());

@@ -71,10 +71,14 @@ char *next_candidate(const char *, int state) {
 
 char **complete(const char *text, int start, int) {
     rl_attempted_completion_over = 1;  // never file names
-    std::istringstream in(std::string(rl_line_buffer, static_cast<size_t>(start)));
-    Args before;
-    for (std::string w; in >> w;) before.push_back(w);
-    collect(before, text);
+    try {                              // called by readline: nothing may be thrown out
+        std::istringstream in(std::string(rl_line_buffer, static_cast<size_t>(start)));
+        Args before;
+        for (std::string w; in >> w;) before.push_back(w);
+        collect(before, text);
+    } catch (...) {
+        g_candidates.clear();
+    }
     return rl_completion_matches(text, next_candidate);
 }
 

@@ -120,6 +120,17 @@ int group(void *item, void *arg) {
     return 0;
 }
 
+// The walks' callbacks run inside the library: nothing may be thrown out of
+// them (a failed allocation ends the walk instead).
+template <libss_hash_op_func_t Body>
+int guarded(void *item, void *arg) noexcept {
+    try {
+        return Body(item, arg);
+    } catch (...) {
+        return -1;
+    }
+}
+
 template <typename Hdl>
 void registry(Hdl &hdl, libss_hash_op_func_t per_group, Walk &w) {
     pthread_rwlock_rdlock(&hdl.lock);
@@ -166,8 +177,8 @@ std::string metrics_text(int mod) {
         fp_pub_hdl_t *h = fp_pub_hdl[m];
         if (h == nullptr) continue;
         Walk w{&s, label("module", h->mod_name)};
-        registry(h->cap_hdl, group<libss_fp_cap_grp_t, &libss_fp_cap_grp_t::cap_hash, cap_info>, w);
-        registry(h->cnt_hdl, group<libss_fp_cnt_grp_t, &libss_fp_cnt_grp_t::cnt_hash, cnt_info>, w);
+        registry(h->cap_hdl, guarded<group<libss_fp_cap_grp_t, &libss_fp_cap_grp_t::cap_hash, guarded<cap_info>>>, w);
+        registry(h->cnt_hdl, guarded<group<libss_fp_cnt_grp_t, &libss_fp_cnt_grp_t::cnt_hash, guarded<cnt_info>>>, w);
         s.add(kCntEnabled, w.labels, uint64_t{__atomic_load_n(&h->cnt_hdl.enable, __ATOMIC_RELAXED)});
     }
     allocations(s);
