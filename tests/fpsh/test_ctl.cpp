@@ -103,7 +103,7 @@ TEST_F(Served, HostileClientsHoldNobodyUp) {
     close(gone);
     const int stalled = connect_raw();  // half a request, then silence
     send(stalled, "mem_rec", 7, MSG_NOSIGNAL);
-    EXPECT_EQ(run("--target " + name_ + " mem_record_dbg 0").out, "malloc_free_sw closed.\n");
+    EXPECT_EQ(talk(connect_raw(), "mem_record_dbg 0\n"), "ok 0\nmalloc_free_sw closed.\n");
     char byte;
     EXPECT_EQ(recv(stalled, &byte, 1, MSG_DONTWAIT), -1) << "the stalled client was dropped early";
     EXPECT_EQ(talk(stalled, ""), "error timeout\n");

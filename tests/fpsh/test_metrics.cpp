@@ -59,7 +59,7 @@ TEST(Oplog, MergesTheTwoFilesInTimeOrder) {
 TEST(Oplog, FollowShowsLinesWrittenLater) {
     const std::string tag = std::to_string(getpid());
     ASSERT_EQ(fpsh_test::run("-c 'log text before" + tag + "'").status, 0);
-    FILE *follower = popen((std::string(FPSH_PATH) + " -c 'oplog fpsh follow 3'").c_str(), "r");
+    FILE *follower = popen((std::string(FPSH_PATH) + " -c 'oplog fpsh follow 5'").c_str(), "r");
     ASSERT_NE(follower, nullptr);
     std::string out;
     char line[2048];
