@@ -334,19 +334,19 @@ void build_numbered_ace(ss_fp_appmng_ace_t **out, uint32_t n) {
 
 // The counter request: the entry fills the counts of ACE 255.
 int counter_request(ut_ss_fp_appmng_entry_t func, uint32_t op, uint32_t counter_arg) {
-    constexpr const char *who = "ut_ss_fp_appmng_counter";
-    constexpr const char *call = "func(&counter_para_p)";
+    constexpr const char *kWho = "ut_ss_fp_appmng_counter";
+    constexpr const char *kCall = "func(&counter_para_p)";
     ut_ss_fp_appmng_counter_para_t req{};
     fill_request(&req, op);
     req.counter_arg = counter_arg;
     req.ace_sn = kAceSn;
-    UT_APPMNG_TRACE(who, "call %s", call);
+    UT_APPMNG_TRACE(kWho, "call %s", kCall);
     int rv = call_entry(func, &req);
     if (rv == 0) {
         say("\r\ncnt = %llu, ptk = %llu", static_cast<unsigned long long>(req.cnt),
             static_cast<unsigned long long>(req.ptk));
     } else {
-        UT_APPMNG_TRACE(who, "call %s failed, rv = %d", call, rv);
+        UT_APPMNG_TRACE(kWho, "call %s failed, rv = %d", kCall, rv);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 //
 // The table has no lock of its own; the tracked allocator holds its statistics
 // mutex around every use.
+#include <cmath>
 #include <cstring>
 
 #include "core/locks.h"
@@ -34,7 +35,7 @@ void set_deleted(uint32_t *flags, uint32_t i) { flags[i >> 4] |= kFlagDeleted <<
 void clear_empty(uint32_t *flags, uint32_t i) { flags[i >> 4] &= ~(kFlagEmpty << ((i & 15U) << 1)); }
 void set_live(uint32_t *flags, uint32_t i) { flags[i >> 4] &= ~(3U << ((i & 15U) << 1)); }
 
-uint32_t limit_for(uint32_t slots) { return static_cast<uint32_t>(slots * kUpperLoad + 0.5); }
+uint32_t limit_for(uint32_t slots) { return static_cast<uint32_t>(std::lround(slots * kUpperLoad)); }
 
 bool same_key(const ss_fp_mem_info_t *a, const ss_fp_mem_info_t *b) {
     return std::memcmp(a->file_name, b->file_name, SS_FP_MEM_FILE_NAME_LEN) == 0;
@@ -79,7 +80,9 @@ bool resize(ss_fp_mem_info_hash_t *t, uint32_t n) {
     if (flags == nullptr) return false;
     std::memset(flags, 0xAA, static_cast<size_t>(words) * sizeof(uint32_t));
     if (n > t->slot_count) {
-        auto *slots = static_cast<ss_fp_mem_info_t **>(sys_realloc(t->slots, static_cast<size_t>(n) * sizeof(*t->slots)));
+        // An array of record pointers: sizeof(*slots) is the pointer size on purpose.
+        auto *slots = static_cast<ss_fp_mem_info_t **>(
+            sys_realloc(t->slots, static_cast<size_t>(n) * sizeof(*t->slots)));  // NOLINT(bugprone-sizeof-expression)
         if (slots == nullptr) {
             sys_free(flags);
             return false;

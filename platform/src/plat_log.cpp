@@ -50,7 +50,7 @@ public:
     Text &operator=(const Text &) = delete;
     ~Text() { free(heap_); }
 
-    bool vformat(const char *format, va_list ap);
+    bool vformat(const char *format, va_list ap) __attribute__((format(printf, 2, 0)));
     bool format(const char *format, ...) __attribute__((format(printf, 2, 3)));
 
     /* Makes the text one line: drops trailing line ends, blanks inner ones. */

@@ -151,7 +151,7 @@ extern "C" int ssat_reg_mod_cmd(uint64_t module, const char *name, int flags, co
     if (i == table_len) {
         if (table_len == table_cap) {
             size_t cap = table_cap ? 2 * table_cap : 16;
-            Cmd **grown = static_cast<Cmd **>(realloc(table, cap * sizeof *table));
+            Cmd **grown = static_cast<Cmd **>(realloc(table, cap * sizeof *table));  // NOLINT(bugprone-sizeof-expression)
             if (grown == nullptr) {
                 destroy(c);
                 return -1;
