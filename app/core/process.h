@@ -10,10 +10,10 @@ namespace fpss {
 constexpr size_t kProcessNameSize = 64;
 
 enum class NameRead {
-    kOk,        // 'name' holds the name
-    kNoFile,    // the status file cannot be opened
-    kNoLine,    // it opens but its first line cannot be read
-    kNoName,    // the first line names nothing
+    kOk,      // 'name' holds the name
+    kNoFile,  // the status file cannot be opened
+    kNoLine,  // it opens but its first line cannot be read
+    kNoName,  // the first line names nothing
 };
 
 // Reads the name from the first line of "/proc/<pid>/status" ("Name:\t<name>",

@@ -8,10 +8,14 @@
 namespace fpss {
 
 template <class T>
-inline T load_relaxed(const T &word) { return __atomic_load_n(&word, __ATOMIC_RELAXED); }
+inline T load_relaxed(const T &word) {
+    return __atomic_load_n(&word, __ATOMIC_RELAXED);
+}
 
 template <class T>
-inline void store_relaxed(T &word, T value) { __atomic_store_n(&word, value, __ATOMIC_RELAXED); }
+inline void store_relaxed(T &word, T value) {
+    __atomic_store_n(&word, value, __ATOMIC_RELAXED);
+}
 
 }  // namespace fpss
 

@@ -19,7 +19,7 @@ namespace {
 // One stream lock around prefix and message keeps a report's line whole when
 // several threads report at once.
 __attribute__((format(printf, 3, 0))) void print_prefixed(const char *kind, const Site &site, const char *fmt,
-                                                        va_list ap) {
+                                                          va_list ap) {
     flockfile(stdout);
     std::printf("\n !!!!!!!!%s %s[%d]:", kind, site.func, site.line);
     std::vprintf(fmt, ap);
@@ -59,7 +59,7 @@ int zlog_hand_over(const Site &site, const char *text) {
     void *category = load_relaxed(g_policy_error_zlog_category);
     if (category == nullptr) return 0;
     return qxdf_zlog(category, site.file, std::strlen(site.file), site.func, std::strlen(site.func), site.line,
-              kZlogErrorLevel, "%s", text);
+                     kZlogErrorLevel, "%s", text);
 }
 
 }  // namespace fpss

@@ -95,7 +95,6 @@ inline void check_format(const char *, ...) {}
 #define FPSS_INIT_TRACE(func) ::fpss::report_init(FPSS_SITE(func))
 // Prints "ASSERT fail! - <file>: <line>.\n<cond>." when 'cond' is false and
 // evaluates to 'cond'; the caller decides how to go on.
-#define FPSS_CHECK(cond) \
-    ((cond) ? true : (::fpss::report_assert(FPSS_SITE(""), #cond), false))
+#define FPSS_CHECK(cond) ((cond) ? true : (::fpss::report_assert(FPSS_SITE(""), #cond), false))
 
 #endif  // FPSS_CORE_REPORT_H

@@ -30,7 +30,9 @@ inline void sys_free(void *p) { std::free(p); }
 
 // A zero-filled record of type T, or null.
 template <class T>
-T *sys_new_zeroed() { return static_cast<T *>(sys_calloc(1, sizeof(T))); }
+T *sys_new_zeroed() {
+    return static_cast<T *>(sys_calloc(1, sizeof(T)));
+}
 
 }  // namespace fpss
 

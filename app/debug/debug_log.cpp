@@ -30,8 +30,8 @@ constexpr const fpss::Family &kFamily = fpss::family::kDebug;
 constexpr int kPathBlock = 64;
 // The longest process name that still leaves room for the directory and the
 // "_log<i>.txt" tail: a longer name is cut, so the two paths stay distinct.
-constexpr int kMaxName = kPathBlock - 1 - static_cast<int>(sizeof "/tmp/zlog/" - 1) -
-                         static_cast<int>(sizeof "_log0.txt" - 1);
+constexpr int kMaxName =
+    kPathBlock - 1 - static_cast<int>(sizeof "/tmp/zlog/" - 1) - static_cast<int>(sizeof "_log0.txt" - 1);
 static_assert(kMaxName == 44);
 
 // The path blocks of this library, reused by every later path set-up so that

@@ -17,10 +17,11 @@
 #include "ss_fp_debug.h"
 
 // Switches 0 to 8: the enumerator and its keyword in the switch file.
-#define FPSS_SWITCHES(X)                                                                                  \
-    X(SS_FP_DBG_FLAG_IN, "in") X(SS_FP_DBG_FLAG_OUT, "out") X(SS_FP_DBG_FLAG_IMPT, "impt")                \
-    X(SS_FP_DBG_FLAG_ERROR, "error") X(SS_FP_DBG_FLAG_NOTICE, "notice") X(SS_FP_DBG_FLAG_DETAIL, "detail") \
-    X(SS_FP_DBG_FLAG_ASSERT, "assert") X(SS_FP_DBG_FLAG_INIT, "init") X(SS_FP_DBG_FLAG_DS, "ds")
+#define FPSS_SWITCHES(X)                                                                                         \
+    X(SS_FP_DBG_FLAG_IN, "in")                                                                                   \
+    X(SS_FP_DBG_FLAG_OUT, "out") X(SS_FP_DBG_FLAG_IMPT, "impt") X(SS_FP_DBG_FLAG_ERROR, "error")                 \
+        X(SS_FP_DBG_FLAG_NOTICE, "notice") X(SS_FP_DBG_FLAG_DETAIL, "detail") X(SS_FP_DBG_FLAG_ASSERT, "assert") \
+            X(SS_FP_DBG_FLAG_INIT, "init") X(SS_FP_DBG_FLAG_DS, "ds")
 
 #define FPSS_SWITCH_BIT(e, keyword) e,
 #define FPSS_SWITCH_NAME(e, keyword) #e,
@@ -84,7 +85,8 @@ constexpr uint32_t all_switches() {
 }
 
 static_assert(std::size(kSwitchRows) == SS_FP_DBG_SW_COUNT, "a switch is missing from the list");
-static_assert(first_misplaced_switch() == SS_FP_DBG_SW_COUNT, "a switch row is not its bit, or its keyword not its name");
+static_assert(first_misplaced_switch() == SS_FP_DBG_SW_COUNT,
+              "a switch row is not its bit, or its keyword not its name");
 
 // Every named switch but the start-up trace.
 constexpr uint32_t kAllButInit = all_switches() & ~uint32_t{SS_FP_DBG_FLAG_INIT};

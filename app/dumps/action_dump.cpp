@@ -53,13 +53,17 @@ constexpr Fields kGry{b(0), b(1), b(3), b(2), b(4), b(5)};
 constexpr Entry kActions[SS_FP_ACTION_MAX + 1] = {
     /* NONE */ {ActionForm::Nothing, "", {}},
     /* CTRL */
-    {ActionForm::Plain, "\r\nSS_FP_ACTION_CTRL ctrl: %d, switch_trap_cancel:%d, gyr_data:%d gyr_mask:%d",
+    {ActionForm::Plain,
+     "\r\nSS_FP_ACTION_CTRL ctrl: %d, switch_trap_cancel:%d, gyr_data:%d gyr_mask:%d",
      {b(1), b(0), b(2), b(3)}},
     /* FWD */ {ActionForm::Plain, "\r\nSS_FP_ACTION_FWD %d, gyr_data %d, gyr_mask %d", {b(0), b(1), b(2)}},
     /* MIRROR */
-    {ActionForm::Plain, "\r\nSS_FP_ACTION_MIRROR phyid = 0x%x, encap_id = 0x%x, sample_rate = 0x%x", {w(0), w(8), w(12)}},
+    {ActionForm::Plain,
+     "\r\nSS_FP_ACTION_MIRROR phyid = 0x%x, encap_id = 0x%x, sample_rate = 0x%x",
+     {w(0), w(8), w(12)}},
     /* REDIRECT */
-    {ActionForm::Plain, "\r\nSS_FP_ACTION_REDIRECT phyid:0x%x, is_next_hop:%d, next_hop:0x%x, next_hop_cnt:%d",
+    {ActionForm::Plain,
+     "\r\nSS_FP_ACTION_REDIRECT phyid:0x%x, is_next_hop:%d, next_hop:0x%x, next_hop_cnt:%d",
      {w(0), b(4), w(8), w(12)}},
     /* L3_SWITCH */ {ActionForm::Plain, "\r\nSS_FP_ACTION_L3_SWITCH   next_hop:0x%x, is_next_hop:%d", {w(0), w(4)}},
     /* CPU_CODE */ {ActionForm::Plain, "\r\nSS_FP_ACTION_CPU_CODE    cpu_code:0x%x", {w(0)}},
@@ -72,7 +76,8 @@ constexpr Entry kActions[SS_FP_ACTION_MAX + 1] = {
     /* COUNTER */ {ActionForm::Plain, "\r\nSS_FP_ACTION_COUNTER  mode:%d", {w(0)}},
     /* CTRL_COS */
     {ActionForm::Plain, "\r\nSS_FP_ACTION_CTRL_COS cos = %d gry_cos[%d,%d,%d]gry_mask[%x(%x)], cos_gport= %d", kCos},
-    /* COS */ {ActionForm::Plain, "\r\nSS_FP_ACTION_COS cos = %d gry_cos[%d,%d,%d]gry_mask[%x(%x)], cos_gport= %d", kCos},
+    /* COS */
+    {ActionForm::Plain, "\r\nSS_FP_ACTION_COS cos = %d gry_cos[%d,%d,%d]gry_mask[%x(%x)], cos_gport= %d", kCos},
     /* COS_IN */
     {ActionForm::Plain, "\r\nSS_FP_ACTION_COS_IN cos = %d gry_cos[%d,%d,%d]gry_mask[%x(%x)], cos_gport= %d", kCos},
     /* VID */ {ActionForm::Plain, "\r\nSS_FP_ACTION_VID   0x%x[0x%x]", {h(0), kZero}},
@@ -83,7 +88,8 @@ constexpr Entry kActions[SS_FP_ACTION_MAX + 1] = {
     {ActionForm::Plain, "\r\nSS_FP_ACTION_IPV4_TOS ipv4_tos = %d gry_ipv4_tos[%d,%d,%d]gry_mask[%x(%x)]", kGry},
     /* IPV4_PREC */
     {ActionForm::Plain, "\r\nSS_FP_ACTION_IPV4_PREC ipv4_prec = %d gry_ipv4_prec[%d,%d,%d]gry_mask[%x(%x)]", kGry},
-    /* IPV4_DSCP */ {ActionForm::Plain, "\r\nSS_FP_ACTION_IPV4_DSCP dscp = %d gry_dscp[%d,%d,%d]gry_mask[%x(%x)]", kGry},
+    /* IPV4_DSCP */
+    {ActionForm::Plain, "\r\nSS_FP_ACTION_IPV4_DSCP dscp = %d gry_dscp[%d,%d,%d]gry_mask[%x(%x)]", kGry},
     /* IPV6_TC */
     {ActionForm::PadLine, "\r\nSS_FP_ACTION_IPV6_TC ipv6_tc = %d gry_ipv6_tc[%d,%d,%d]gry_mask[%x(%x)]", kGry},
     /* VOQ_ID */ {ActionForm::Plain, "\r\nSS_FP_ACTION_VOQ_ID  voq_id:%d", {w(0)}},
@@ -144,12 +150,15 @@ constexpr bool entry_is_sound(const Entry &e, uint32_t size) {
     if (fields < 0) return false;
     switch (e.form) {
         case ActionForm::Plain:
-        case ActionForm::PadLine: return IntRow::takes(e.fmt, static_cast<size_t>(fields));
-        case ActionForm::Meter: return fields == 0 && kMeterSize <= size && MeterRow::takes(e.fmt);
+        case ActionForm::PadLine:
+            return IntRow::takes(e.fmt, static_cast<size_t>(fields));
+        case ActionForm::Meter:
+            return fields == 0 && kMeterSize <= size && MeterRow::takes(e.fmt);
         case ActionForm::PortMask:
             return fields == 0 && uint32_t{kMaskUnits * kMaskWords * 4} <= size && is_plain_text(e.fmt);
         case ActionForm::NoValue:
-        case ActionForm::Nothing: return fields == 0 && is_plain_text(e.fmt);
+        case ActionForm::Nothing:
+            return fields == 0 && is_plain_text(e.fmt);
     }
     return false;
 }

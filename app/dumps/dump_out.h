@@ -14,12 +14,12 @@ inline void say_null(const char *func, int line) {
 }  // namespace fpss
 
 // Reports a null record in the dump 'func' and returns -1 from it.
-#define FPSS_DUMP_REQUIRE(ptr, func)              \
-    do {                                          \
-        if ((ptr) == nullptr) {                   \
-            ::fpss::say_null((func), __LINE__);   \
-            return -1;                            \
-        }                                         \
+#define FPSS_DUMP_REQUIRE(ptr, func)            \
+    do {                                        \
+        if ((ptr) == nullptr) {                 \
+            ::fpss::say_null((func), __LINE__); \
+            return -1;                          \
+        }                                       \
     } while (0)
 
 #endif  // FPSS_DUMPS_DUMP_OUT_H

@@ -83,8 +83,7 @@ int dump_time() {
 }
 
 int dump_acl(const ss_fp_appmng_acl_t &acl) {
-    say("\r\nacl_cls = %d, acl_id = %d, app_type = %d, vdc_id = %d", acl.acl_cls, acl.acl_id, acl.app_type,
-        acl.vdc_id);
+    say("\r\nacl_cls = %d, acl_id = %d, app_type = %d, vdc_id = %d", acl.acl_cls, acl.acl_id, acl.app_type, acl.vdc_id);
     return 0;
 }
 

@@ -65,7 +65,13 @@ constexpr FormatScan scan_format(const char *fmt) {
         }
         ArgType type = ArgType::Int;
         switch (*p) {
-            case 'd': case 'i': case 'u': case 'x': case 'X': case 'o': case 'c':
+            case 'd':
+            case 'i':
+            case 'u':
+            case 'x':
+            case 'X':
+            case 'o':
+            case 'c':
                 if (longs == 2 && !shorts) {
                     type = ArgType::LongLong;
                 } else if (longs != 0) {
@@ -157,7 +163,9 @@ constexpr size_t kRowInts = 7;
 using RowInts = std::array<unsigned, kRowInts>;
 using IntRow = RowPrinter<unsigned, unsigned, unsigned, unsigned, unsigned, unsigned, unsigned>;
 
-inline void print_ints(const char *fmt, const RowInts &a) { IntRow::print(fmt, a[0], a[1], a[2], a[3], a[4], a[5], a[6]); }
+inline void print_ints(const char *fmt, const RowInts &a) {
+    IntRow::print(fmt, a[0], a[1], a[2], a[3], a[4], a[5], a[6]);
+}
 
 }  // namespace fpss
 

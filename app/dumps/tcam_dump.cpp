@@ -163,8 +163,8 @@ void dump_udf(const udf_para_t &u) {
     say("\tudf_pool_id: %d, chunk_id: %d, width: %d\n", as_int(u.udf_pool_id), as_int(u.chunk_id), as_int(u.width));
     for (const udf_clsfier_t &c : u.clsfier) {
         if (c.offset == SS_FP_TCAM_UDF_OFFSET_UNUSED) continue;
-        say("\tclsfier:(%d)[0x%x/0x%x], achor_type: %d, offset: %d\n", c.clsfier, c.data, c.mask,
-            as_int(c.achor_type), as_int(c.offset));
+        say("\tclsfier:(%d)[0x%x/0x%x], achor_type: %d, offset: %d\n", c.clsfier, c.data, c.mask, as_int(c.achor_type),
+            as_int(c.offset));
     }
 }
 

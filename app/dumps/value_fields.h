@@ -28,11 +28,15 @@ constexpr Field kZero{Width::Zero, 0};
 // The bytes a field reads.
 constexpr uint32_t field_size(Field f) {
     switch (f.width) {
-        case Width::U8: return 1;
-        case Width::U16: return 2;
-        case Width::U32: return 4;
+        case Width::U8:
+            return 1;
+        case Width::U16:
+            return 2;
+        case Width::U32:
+            return 4;
         case Width::Zero:
-        case Width::End: break;
+        case Width::End:
+            break;
     }
     return 0;
 }
@@ -42,11 +46,15 @@ constexpr uint32_t field_end(Field f) { return field_size(f) == 0 ? 0 : f.offset
 
 inline unsigned read_field(Field f, const void *value) {
     switch (f.width) {
-        case Width::U8: return load_u8(value, f.offset);
-        case Width::U16: return load_u16(value, f.offset);
-        case Width::U32: return load_u32(value, f.offset);
+        case Width::U8:
+            return load_u8(value, f.offset);
+        case Width::U16:
+            return load_u16(value, f.offset);
+        case Width::U32:
+            return load_u32(value, f.offset);
         case Width::Zero:
-        case Width::End: break;
+        case Width::End:
+            break;
     }
     return 0;
 }

@@ -2,8 +2,8 @@
 #ifndef FPSS_EXERCISER_EXERCISER_H
 #define FPSS_EXERCISER_EXERCISER_H
 
-#include "dumps/dump_out.h"
 #include "core/relaxed.h"
+#include "dumps/dump_out.h"
 #include "ss_fp_debug.h"
 
 namespace fpss::ut {
@@ -20,9 +20,9 @@ inline bool debug_on() { return load_relaxed(g_ss_fp_appmng_debug) != 0; }
 }  // namespace fpss::ut
 
 // Debug trace line "\n     {appmng} <function>[<line>] PRINT:<text>".
-#define UT_APPMNG_TRACE(func, fmt, ...)                                                         \
-    do {                                                                                        \
-        if (::fpss::ut::debug_on())                                                             \
+#define UT_APPMNG_TRACE(func, fmt, ...)                                                            \
+    do {                                                                                           \
+        if (::fpss::ut::debug_on())                                                                \
             ::fpss::ut::say("\n     {appmng} %s[%d] PRINT:" fmt, (func), __LINE__, ##__VA_ARGS__); \
     } while (0)
 

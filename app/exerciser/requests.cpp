@@ -141,8 +141,8 @@ ss_fp_appmng_ace_t *new_ace(const char *who, ss_fp_appmng_ace_t **out, const Bit
 }
 
 Values values_of(ss_fp_appmng_ace_t *ace) {
-    return Values{ace->rule_flags, ace->action_flags, ace->buffer, ace->rule_len, ace->buffer + ace->rule_len,
-                  ace->action_len};
+    return Values{ace->rule_flags, ace->action_flags,           ace->buffer,
+                  ace->rule_len,   ace->buffer + ace->rule_len, ace->action_len};
 }
 
 struct Pair8 {

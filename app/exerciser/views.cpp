@@ -193,8 +193,7 @@ void show_uplinks(const ss_fp_list_t *uplink) {
         say("\r\nuplink_type = %d[0: GLOBAL_ACL 1: IP_MAC 2: SECURITY_CHANNEL", type);
         each_node<const ss_fp_appmng_uplink_node_t>(
             head, offsetof(ss_fp_appmng_uplink_node_t, link), [](const ss_fp_appmng_uplink_node_t *n) {
-                say("\r\n phyid:0x%x, intf_type:%d ds_time:%d is_pi:%d ", n->phyid, n->intf_type, n->ds_time,
-                    n->is_pi);
+                say("\r\n phyid:0x%x, intf_type:%d ds_time:%d is_pi:%d ", n->phyid, n->intf_type, n->ds_time, n->is_pi);
             });
     }
 }
@@ -247,8 +246,8 @@ void show_counters(ss_fp_appmng_acl_node_t *acl) {
         const ss_fp_appmng_ace_t *rec = embedded_ace(ace);
         say("\r\n[FP:]    unit:%d, app_type:%d[%s], acl_id = %d, ace sn:%d, sub_sn:%d,    match_ptk:%llu"
             "    match_byte:%llu    match_ptk1:%llu    match_byte1:%llu",
-            acl->acl.vdc_id, acl->acl.app_type, app_name(acl->acl.app_type), acl->acl.acl_id,
-            static_cast<int>(rec->sn), static_cast<int>(rec->sub_sn), static_cast<unsigned long long>(ace->ptk_cnt),
+            acl->acl.vdc_id, acl->acl.app_type, app_name(acl->acl.app_type), acl->acl.acl_id, static_cast<int>(rec->sn),
+            static_cast<int>(rec->sub_sn), static_cast<unsigned long long>(ace->ptk_cnt),
             static_cast<unsigned long long>(ace->byte_cnt), static_cast<unsigned long long>(ace->ptk_cnt1),
             static_cast<unsigned long long>(ace->byte_cnt1));
     });

@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "core/locks.h"
-#include "memory/mem_stats.h"
 #include "core/relaxed.h"
 #include "core/sysalloc.h"
+#include "memory/mem_stats.h"
 
 extern "C" {
 SS_FP_API ss_fp_mem_info_hash_t *ss_fp_mem_info_list = nullptr;
@@ -48,15 +48,33 @@ uint32_t load_le32(const unsigned char *p) {
 }
 
 void mix(uint32_t &a, uint32_t &b, uint32_t &c) {
-    a -= b; a -= c; a ^= (c >> 13);
-    b -= c; b -= a; b ^= (a << 8);
-    c -= a; c -= b; c ^= (b >> 13);
-    a -= b; a -= c; a ^= (c >> 12);
-    b -= c; b -= a; b ^= (a << 16);
-    c -= a; c -= b; c ^= (b >> 5);
-    a -= b; a -= c; a ^= (c >> 3);
-    b -= c; b -= a; b ^= (a << 10);
-    c -= a; c -= b; c ^= (b >> 15);
+    a -= b;
+    a -= c;
+    a ^= (c >> 13);
+    b -= c;
+    b -= a;
+    b ^= (a << 8);
+    c -= a;
+    c -= b;
+    c ^= (b >> 13);
+    a -= b;
+    a -= c;
+    a ^= (c >> 12);
+    b -= c;
+    b -= a;
+    b ^= (a << 16);
+    c -= a;
+    c -= b;
+    c ^= (b >> 5);
+    a -= b;
+    a -= c;
+    a ^= (c >> 3);
+    b -= c;
+    b -= a;
+    b ^= (a << 10);
+    c -= a;
+    c -= b;
+    c ^= (b >> 15);
 }
 
 // Slot of the live record with key 'key', or slot_count when there is none.

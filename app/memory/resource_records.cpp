@@ -3,9 +3,9 @@
 #include <climits>
 #include <cstdint>
 
+#include "core/family.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_res.h"
-#include "core/family.h"
 
 namespace {
 
@@ -98,9 +98,7 @@ void ss_fp_malloc_unit_res_node(SPolicy__UnitResNode **nodes, int unit_num, int 
     }
 }
 
-void ss_fp_free_slice_node(SPolicy__SliceNode **slices, int slice_num) {
-    release_array(slices, slice_num, release);
-}
+void ss_fp_free_slice_node(SPolicy__SliceNode **slices, int slice_num) { release_array(slices, slice_num, release); }
 
 void ss_fp_free_res_node(SPolicy__ResNode **nodes, int res_num, int slice_num) {
     release_array(nodes, res_num, [slice_num](SPolicy__ResNode *r) {

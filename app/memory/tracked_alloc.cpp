@@ -6,10 +6,10 @@
 
 #include "core/list.h"
 #include "core/locks.h"
-#include "memory/mem_stats.h"
 #include "core/relaxed.h"
 #include "core/stdout.h"
 #include "core/sysalloc.h"
+#include "memory/mem_stats.h"
 
 static_assert(offsetof(ss_fp_size_info_t, link) == 0, "a size-list link must be usable as its record");
 
@@ -125,7 +125,7 @@ int ss_fp_debug_dump_mem_use_info(ss_fp_mem_info_t *rec, const uint32_t *show_de
     ss_fp_list_t *head = &rec->size_list;
     for (ss_fp_list_t *l = head->next; l != head; l = l->next) {
         fpss::say("\t>>[size_%d(Byte)]: %d\n", static_cast<int>(size_info_of(l)->size),
-                    static_cast<int>(size_info_of(l)->count));
+                  static_cast<int>(size_info_of(l)->count));
     }
     return 0;
 }

@@ -120,9 +120,9 @@ int64_t write_pcl(const ssd_policy_pcl_t *pcl, int32_t op) {
     return write_record("ssd_policy_log_op_pcl", "\n", [&](Line &line) {
         line.add("pcl_%s, ", op_name(op));
         if (pcl != nullptr)
-            line.add("stage:%d,vag:%d,pri:%llx,key_id:%d,key_width:%d,acl_id:%d,acl_type:%d,apply_type:%d,",
-                     pcl->stage, pcl->vag, static_cast<unsigned long long>(pcl->pri), pcl->key_id, pcl->key_width,
-                     pcl->acl_id, pcl->acl_type, pcl->apply_type);
+            line.add("stage:%d,vag:%d,pri:%llx,key_id:%d,key_width:%d,acl_id:%d,acl_type:%d,apply_type:%d,", pcl->stage,
+                     pcl->vag, static_cast<unsigned long long>(pcl->pri), pcl->key_id, pcl->key_width, pcl->acl_id,
+                     pcl->acl_type, pcl->apply_type);
     });
 }
 

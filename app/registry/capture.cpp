@@ -7,8 +7,8 @@
 
 #include "core/locks.h"
 #include "core/stdout.h"
-#include "registry/registry.h"
 #include "libss_fp_cap_mon.h"
+#include "registry/registry.h"
 
 // A group or info node and its lookup key share their head: the name.
 static_assert(offsetof(libss_fp_cap_grp_t, name) == 0, "group name must lead the record");

@@ -7,8 +7,8 @@
 
 #include "core/relaxed.h"
 #include "core/stdout.h"
-#include "registry/registry.h"
 #include "libss_fp_cnt.h"
+#include "registry/registry.h"
 
 static_assert(offsetof(libss_fp_cnt_grp_t, name) == 0, "group name must lead the record");
 static_assert(offsetof(libss_fp_cnt_info_t, name) == 0, "info name must lead the record");

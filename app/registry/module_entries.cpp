@@ -11,9 +11,7 @@ constexpr int kFirstModule = FP_MOD_LIBPROXY_NACM;
 constexpr int kLastModule = FP_MOD_SSA;
 
 // NULL and "ALL" select every group.
-const char *group_selector(const char *grp) {
-    return (grp == nullptr || std::strcmp(grp, "ALL") == 0) ? nullptr : grp;
-}
+const char *group_selector(const char *grp) { return (grp == nullptr || std::strcmp(grp, "ALL") == 0) ? nullptr : grp; }
 
 fp_pub_hdl_t *handle_of(int mod) {
     if (mod < kFirstModule || mod > kLastModule) return nullptr;

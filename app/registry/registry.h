@@ -108,7 +108,9 @@ int name_cmp(void *item, void *key) {
 }
 
 template <class T>
-T *load_acquire(T *const &p) { return __atomic_load_n(&p, __ATOMIC_ACQUIRE); }
+T *load_acquire(T *const &p) {
+    return __atomic_load_n(&p, __ATOMIC_ACQUIRE);
+}
 
 template <class Traits>
 class Registry {
@@ -187,8 +189,8 @@ class Registry {
     static constexpr auto kCallInfoTable = join(kFnMakeInfoTable.s, "(", Traits::kToken, "_grp)");
     static constexpr auto kCallInsertGrp =
         join("libss_hash_insert_item(", Traits::kToken, "_hdl->grp_hash, (void *)", Traits::kToken, "_grp)");
-    static constexpr auto kCallInsertInfo = join("libss_hash_insert_item(", Traits::kToken, "_grp->",
-                                                 Traits::kToken, "_hash, (void *)", Traits::kToken, "_info)");
+    static constexpr auto kCallInsertInfo = join("libss_hash_insert_item(", Traits::kToken, "_grp->", Traits::kToken,
+                                                 "_hash, (void *)", Traits::kToken, "_info)");
 
     static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {
         if (Traits::kNamesFirst && (too_long(name, kInfoNameLen) || too_long(grp, kGrpNameLen))) return nullptr;
@@ -245,7 +247,9 @@ class Registry {
     }
 
     template <int (*Each)(Grp *)>
-    static int visit(void *item, void *) { return Each(static_cast<Grp *>(item)); }
+    static int visit(void *item, void *) {
+        return Each(static_cast<Grp *>(item));
+    }
 
     // Runs 'Each' on every group, under the registry's lock held shared
     // ('grp' null; a non-zero result ends the walk), or on the group named,
@@ -326,8 +330,7 @@ class Registry {
             return nullptr;
         }
         libss_hash_set_bucket_warning_size(Traits::info_hash(g), kInfoWarning);
-        Grp *got = insert(&hdl->lock, hdl->grp_hash, &hdl->grp_num, kMaxGroups, g, kFnMakeGrp.s,
-                          kCallInsertGrp.s);
+        Grp *got = insert(&hdl->lock, hdl->grp_hash, &hdl->grp_num, kMaxGroups, g, kFnMakeGrp.s, kCallInsertGrp.s);
         if (got != g) drop_grp(g);
         return got;
     }
@@ -345,8 +348,8 @@ class Registry {
     static Info *make_info(Grp *g, const char *name) {
         auto *info = new_node<Info>(&g->lock, g->info_num, kMaxInfos, name, kFnMakeInfo.s);
         if (info == nullptr) return nullptr;
-        Info *got = insert(&g->lock, Traits::info_hash(g), &g->info_num, kMaxInfos, info, kFnMakeInfo.s,
-                           kCallInsertInfo.s);
+        Info *got =
+            insert(&g->lock, Traits::info_hash(g), &g->info_num, kMaxInfos, info, kFnMakeInfo.s, kCallInsertInfo.s);
         if (got != info) ss_fp_free(info, kFamily.tag);
         return got;
     }

@@ -185,8 +185,8 @@ int free_in_node_visit(void *item, void *arg) {
 
 int dump_in_node_visit(void *item, void *) {
     auto *in = static_cast<InNode *>(item);
-    say("\r\n(%p)serv_id_in=0x%x,serv_out=0x%x,out_recv=0x%x,state=%d,paralen=0x%x", item, in->serv_id_in,
-        in->serv_out, in->out_recv, static_cast<int>(in->state), in->paralen);
+    say("\r\n(%p)serv_id_in=0x%x,serv_out=0x%x,out_recv=0x%x,state=%d,paralen=0x%x", item, in->serv_id_in, in->serv_out,
+        in->out_recv, static_cast<int>(in->state), in->paralen);
     for (ss_fp_list_t *l = in->service_out_list.next; l != &in->service_out_list; l = l->next) {
         OutNode *out = FPSS_LIST_ENTRY(l, OutNode, list);
         say("\r\n(%p)serv_out_id=0x%x, serv_in_id=0x%x", static_cast<void *>(out), out->serv_out_id,
@@ -340,12 +340,11 @@ int info_of(Hdl *service_hdl, uint32_t serv_id_in, uint32_t *state, ss_fp_servic
 
 // 'func' runs after the mutex is released, so it may use the handle again.
 int verify(Hdl *service_hdl, uint32_t serv_id_in, ss_fp_service_verify_func_t func, uint32_t arg) {
-    int rv = on_id<InNode>("libss_fp_verify_service_id_in", service_hdl, serv_id_in, kNotFound,
-                           [](Hdl *, InNode *in) {
-                               bool all_in = in->serv_out == in->out_recv;
-                               in->state = all_in ? SS_FP_SERVICE_STATE_DONE : SS_FP_SERVICE_STATE_WAIT;
-                               return 0;
-                           });
+    int rv = on_id<InNode>("libss_fp_verify_service_id_in", service_hdl, serv_id_in, kNotFound, [](Hdl *, InNode *in) {
+        bool all_in = in->serv_out == in->out_recv;
+        in->state = all_in ? SS_FP_SERVICE_STATE_DONE : SS_FP_SERVICE_STATE_WAIT;
+        return 0;
+    });
     if (rv != 0) return rv;
     return func != nullptr ? func(serv_id_in, arg) : 0;
 }

@@ -62,21 +62,36 @@ extern "C" {
 SS_FP_API fp_pub_hdl_t *fp_pub_hdl[FP_MOD_MAX] = {};
 
 SS_FP_API const char *fp_mod_name[FP_MOD_MAX + 1] = {
-    "FP_MOD_NONE",   "FP_MOD_LIBPROXY_NACM", "FP_MOD_LIBPROXY_APPMNG", "FP_MOD_VDUMSG_APPMNG",
-    "FP_MOD_NACM",   "FP_MOD_APPMNG",        "FP_MOD_ADJUST",          "FP_MOD_TCAM",
-    "FP_MOD_ENGINE", "FP_MOD_INSTALL",       "FP_MOD_SSA",             "FP_MOD_MAX",
+    "FP_MOD_NONE",          "FP_MOD_LIBPROXY_NACM", "FP_MOD_LIBPROXY_APPMNG",
+    "FP_MOD_VDUMSG_APPMNG", "FP_MOD_NACM",          "FP_MOD_APPMNG",
+    "FP_MOD_ADJUST",        "FP_MOD_TCAM",          "FP_MOD_ENGINE",
+    "FP_MOD_INSTALL",       "FP_MOD_SSA",           "FP_MOD_MAX",
 };
 
 const char *const lib_fp_err_syslog_string[FP_ERR_SYSLOG_STRING_NUM] = {
-    "", "", "", "", "", "",
-    "the FP capacity is full.",            // 6
-    "", "", "", "", "", "", "",
-    "the KEY resource is insufficient.",   // 14
     "",
-    "the KEY does not support.",           // 16
-    "", "", "", "",
-    "the KEY field length is exceeded.",   // 21
-    "the KEY is not continuous.",          // 22
+    "",
+    "",
+    "",
+    "",
+    "",
+    "the FP capacity is full.",  // 6
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "",
+    "the KEY resource is insufficient.",  // 14
+    "",
+    "the KEY does not support.",  // 16
+    "",
+    "",
+    "",
+    "",
+    "the KEY field length is exceeded.",  // 21
+    "the KEY is not continuous.",         // 22
 };
 
 int libss_fp_pub_init(void) { return fpss::startup::make_module_handles(); }

@@ -25,7 +25,7 @@ int key_cmp(void *item, void *key) { return static_cast<Item *>(item)->key != st
 // A table holding the items with keys 0 to kItems - 1; keys from kItems up are
 // never stored and serve as misses.
 class Table {
-public:
+  public:
     explicit Table(libss_hash_func_t hash) : items_(2 * kItems) {
         for (uint32_t i = 0; i < 2 * kItems; ++i) items_[i].key = i;
         table_ = libss_create_hash(kItems, hash, key_cmp);
@@ -46,7 +46,7 @@ public:
     Item *hit(uint32_t i) { return &items_[i % kItems]; }
     Item *miss(uint32_t i) { return &items_[kItems + i % kItems]; }
 
-private:
+  private:
     std::vector<Item> items_;
     libss_hash_t *table_ = nullptr;
     bool ok_ = true;

@@ -19,9 +19,9 @@ void set_flags(uint32_t (&bitmap)[N], std::initializer_list<uint32_t> flags) {
 
 void BM_RuleValueOffset(benchmark::State &state) {
     uint32_t rule[SS_FP_RULE_FLAG_WORDS] = {};
-    set_flags(rule, {SS_FP_RULE_MAC_DST, SS_FP_RULE_VID, SS_FP_RULE_ETYPE, SS_FP_RULE_IPV4_PROTOCOL,
-                     SS_FP_RULE_IPV4_SRC, SS_FP_RULE_IPV4_DST, SS_FP_RULE_SRC_L4PORT, SS_FP_RULE_DST_L4PORT,
-                     SS_FP_RULE_L3_PKT_TYPE});
+    set_flags(rule,
+              {SS_FP_RULE_MAC_DST, SS_FP_RULE_VID, SS_FP_RULE_ETYPE, SS_FP_RULE_IPV4_PROTOCOL, SS_FP_RULE_IPV4_SRC,
+               SS_FP_RULE_IPV4_DST, SS_FP_RULE_SRC_L4PORT, SS_FP_RULE_DST_L4PORT, SS_FP_RULE_L3_PKT_TYPE});
     const uint32_t flag = static_cast<uint32_t>(state.range(0));
     for (auto _ : state) {
         benchmark::DoNotOptimize(rule);
@@ -31,8 +31,8 @@ void BM_RuleValueOffset(benchmark::State &state) {
 
 void BM_ActionValueOffset(benchmark::State &state) {
     uint32_t action[SS_FP_ACTION_FLAG_WORDS] = {};
-    set_flags(action, {SS_FP_ACTION_FWD, SS_FP_ACTION_REDIRECT, SS_FP_ACTION_METER, SS_FP_ACTION_COUNTER,
-                       SS_FP_ACTION_COS});
+    set_flags(action,
+              {SS_FP_ACTION_FWD, SS_FP_ACTION_REDIRECT, SS_FP_ACTION_METER, SS_FP_ACTION_COUNTER, SS_FP_ACTION_COS});
     const uint32_t flag = static_cast<uint32_t>(state.range(0));
     for (auto _ : state) {
         benchmark::DoNotOptimize(action);

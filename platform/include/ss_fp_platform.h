@@ -43,9 +43,8 @@ extern "C" {
  *   "2024-05-01 10:00:00.123 ERROR [category] app/x.cpp:42 func: message"
  * (a level without a name shows as its number). Returns 0 when the record was
  * written, -1 otherwise. */
-int qxdf_zlog(void *category, const char *file, size_t file_len, const char *func, size_t func_len,
-              long line, int level, const char *format, ...)
-    __attribute__((format(printf, 8, 9)));
+int qxdf_zlog(void *category, const char *file, size_t file_len, const char *func, size_t func_len, long line,
+              int level, const char *format, ...) __attribute__((format(printf, 8, 9)));
 
 /* Bounded formatter: writes at most 'size' bytes into 'buf', always
  * NUL-terminated when 'size' > 0; a null 'buf' is taken as 'size' 0. Returns

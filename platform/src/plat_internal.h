@@ -20,13 +20,13 @@ namespace plat {
  * The mutexes are statically initialized pthread ones, so locking neither
  * allocates nor throws. */
 class Lock {
-public:
+  public:
     explicit Lock(pthread_mutex_t &m) : m_(m) { pthread_mutex_lock(&m_); }
     ~Lock() { pthread_mutex_unlock(&m_); }
     Lock(const Lock &) = delete;
     Lock &operator=(const Lock &) = delete;
 
-private:
+  private:
     pthread_mutex_t &m_;
 };
 
@@ -37,6 +37,6 @@ constexpr size_t kTimeTextSize = 24;
  * when 'size' is too small or the clock cannot be read. */
 PLAT_HIDDEN bool time_text(char *buf, size_t size);
 
-} // namespace plat
+}  // namespace plat
 
 #endif /* PLAT_INTERNAL_H */

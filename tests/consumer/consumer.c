@@ -5,17 +5,17 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "proto/s_policy.pb-c.h"
 #include "libss_fp_pub.h"
+#include "proto/s_policy.pb-c.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_res.h"
 
-#define EXPECT(c)                                                    \
-    do {                                                             \
-        if (!(c)) {                                                  \
-            fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #c);  \
-            return 1;                                                \
-        }                                                            \
+#define EXPECT(c)                                                   \
+    do {                                                            \
+        if (!(c)) {                                                 \
+            fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, #c); \
+            return 1;                                               \
+        }                                                           \
     } while (0)
 
 static int groups(void) {

@@ -1,8 +1,5 @@
-// Debug control: the switch word and its read-back from the switch file, the
-// switch-file reader and writer, flag names, the shell registrations and the
-// debug log file, as transcripts of what each call returned, printed (and
-// flushed) and left behind, against tests/data/debug/. The process names of
-// unusual status files are covered with the operation log's.
+// Debug control: switches, switch files, flag names, shell registrations and the debug log file, as transcripts
+// of what each call returned, flushed and left behind against tests/data/debug/ (process names: see the oplog's).
 #include <gtest/gtest.h>
 
 #include <sys/prctl.h>
@@ -94,7 +91,10 @@ TEST_F(Switches, SetReadBackFilesAndNames) {
         const char *rule = ss_fp_get_rule_name(uint32_t(n)), *action = ss_fp_get_action_name(int32_t(n));
         log_ += std::to_string(n) + ": " + (rule ? rule : "null") + " " + (action ? action : "null") + "\n";
     }
-    EXPECT_TRUE(g_ss_fp_appmng_ds_debug == 0 && g_ss_fp_appmng_grp_debug == 0 && fp_file_log_index == 0) << "at load";
+    EXPECT_EQ(g_ss_fp_appmng_debug + g_ss_fp_appmng_ds_debug + g_ss_fp_appmng_io_debug + g_ss_fp_appmng_counter_debug +
+                  g_ss_fp_appmng_res_debug + g_ss_fp_appmng_grp_debug + fp_file_log_index,
+              0)
+        << "at load";
     ss_fp_appmng_grp_res_set_debug(3);  // the one debug byte that the exerciser's switches leave out
     EXPECT_EQ(g_ss_fp_appmng_grp_debug, 3);
     EXPECT_TRUE(golden("debug/switches.txt", log_));
@@ -164,7 +164,9 @@ TEST_F(DebugLog, OpeningAndClosingAsTheIndexSelects) {
     ASSERT_TRUE(write_file(path_[0], "old line\n"));
     step("open", fp_debug_file_open());
     EXPECT_EQ(fp_debug_statbuff.st_size, 9) << "the file's status before opening";
+    const int fd = fileno(fp_debug_file_fp);
     step("open again", fp_debug_file_open());
+    EXPECT_EQ(fileno(fp_debug_file_fp), fd) << "the old stream closed first";
     step("close", fp_debug_file_close());
     step("close again", fp_debug_file_close());
     fp_debug_file_fp = std::fopen("/dev/full", "w");

@@ -169,13 +169,13 @@ TEST(ExerciserViews, AclsCountersAndClearing) {
     auto block = [&](size_t size) { return blocks.emplace_back(size).data(); };
     auto *root = reinterpret_cast<ss_fp_appmng_root_t *>(block(sizeof(ss_fp_appmng_root_t)));
     std::vector<ss_fp_appmng_acl_node_t *> acls;
-    for (auto [id, type] : {std::pair{1, 13}, {2, 13}, {2, 13}, {3, 500}, {4, -1}, {1, 5}}) {
+    for (auto [id, type] : {std::pair{1, 13}, {2, 13}, {2, 13}, {3, 187}, {4, -1}, {1, 0}}) {
         auto *n = reinterpret_cast<ss_fp_appmng_acl_node_t *>(block(sizeof(ss_fp_appmng_acl_node_t)));
         n->acl = {id, type, 3, 10 * id}, n->ds_time = 11, n->ace_cnt = 1, n->apply_cnt = 2, n->is_pi = 1;
         append(&root->acl_list, &n->link), acls.push_back(n);
     }
     std::vector<ss_fp_appmng_ace_node_t *> aces;
-    const uint32_t packets[][3] = {{0, 5, 0}, {0, 0, 0}, {0, 0, 2}, {1, 1, 1}, {2, 0, 3}, {3, 1, 0}, {4, 0, 1}};
+    const uint32_t packets[][3] = {{0, 5, 0}, {0, 0, 0}, {0, 0, 2}, {1, 1, 1}, {5, 0, 3}, {3, 1, 0}, {4, 0, 1}};
     for (const auto &p : packets) {  // ACL, ptk_cnt, ptk_cnt1; byte counts are never 0
         ss_fp_appmng_ace_t *a = nullptr;
         ut_ss_fp_appmng_alloc_ace_diff(&a, static_cast<uint32_t>(aces.size() + 1));

@@ -62,16 +62,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     g_chips = in.ConsumeIntegralInRange<int>(-1, 10);
     switch (in.ConsumeIntegralInRange<int>(0, 4)) {
         case 0: {
-            const uint32_t flag = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 200)
-                                                   : in.ConsumeIntegral<uint32_t>();
+            const uint32_t flag =
+                in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 200) : in.ConsumeIntegral<uint32_t>();
             std::vector<uint8_t> v = in.ConsumeBytes<uint8_t>(ss_fp_rule_value_len(flag));
             v.resize(ss_fp_rule_value_len(flag));
             with_exact(v, [&](const uint8_t *p) { ss_fp_appmng_dump_rule(flag, p); });
             break;
         }
         case 1: {
-            const uint32_t flag = in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 50)
-                                                   : in.ConsumeIntegral<uint32_t>();
+            const uint32_t flag =
+                in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 50) : in.ConsumeIntegral<uint32_t>();
             std::vector<uint8_t> v = in.ConsumeBytes<uint8_t>(ss_fp_action_value_len(flag));
             v.resize(ss_fp_action_value_len(flag));
             with_exact(v, [&](const uint8_t *p) { ss_fp_appmng_dump_action(flag, p); });
@@ -80,22 +80,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         case 2: {
             std::vector<uint8_t> r = make_record(in, sizeof(ss_fp_appmng_ace_t), offsetof(ss_fp_appmng_ace_t, rule_len),
                                                  offsetof(ss_fp_appmng_ace_t, action_len));
-            with_exact(r, [](const uint8_t *p) { ss_fp_appmng_dump_ace(reinterpret_cast<const ss_fp_appmng_ace_t *>(p)); });
+            with_exact(
+                r, [](const uint8_t *p) { ss_fp_appmng_dump_ace(reinterpret_cast<const ss_fp_appmng_ace_t *>(p)); });
             break;
         }
         case 3: {
-            std::vector<uint8_t> r = make_record(in, sizeof(ss_fp_appmng_apply_t),
-                                                 offsetof(ss_fp_appmng_apply_t, action_len),
-                                                 offsetof(ss_fp_appmng_apply_t, rule_len));
+            std::vector<uint8_t> r =
+                make_record(in, sizeof(ss_fp_appmng_apply_t), offsetof(ss_fp_appmng_apply_t, action_len),
+                            offsetof(ss_fp_appmng_apply_t, rule_len));
             with_exact(r, [](const uint8_t *p) {
                 ss_fp_appmng_dump_apply(reinterpret_cast<const ss_fp_appmng_apply_t *>(p));
             });
             break;
         }
         default: {
-            std::vector<uint8_t> r = make_record(in, sizeof(ss_fp_appmng_ace_tlv_t),
-                                                 offsetof(ss_fp_appmng_ace_tlv_t, rule_len),
-                                                 offsetof(ss_fp_appmng_ace_tlv_t, action_len));
+            std::vector<uint8_t> r =
+                make_record(in, sizeof(ss_fp_appmng_ace_tlv_t), offsetof(ss_fp_appmng_ace_tlv_t, rule_len),
+                            offsetof(ss_fp_appmng_ace_tlv_t, action_len));
             with_exact(r, [](const uint8_t *p) {
                 ss_fp_appmng_dump_ace_tlv(reinterpret_cast<const ss_fp_appmng_ace_tlv_t *>(p));
             });

@@ -1,6 +1,5 @@
-// Eight threads write equal operation-log lines across several file switches,
-// with no start-up first. The files' end state follows from the line count:
-// switches exactly where the size rule puts them (not twice for two threads
+// Eight threads write equal operation-log lines across file switches, with no start-up first. The end state
+// follows from the line count: switches exactly where the size rule puts them (not twice for two threads
 // crossing the limit together), whole lines in thread order.
 #include <gtest/gtest.h>
 
@@ -26,9 +25,8 @@ TEST(OpLogStress, ThreadsSwitchFilesExactlyWhereTheSizeRuleSays) {
         for (int i = 0; i < kLines; ++i) results += ssd_policy_log(text_of(t, i).c_str());
     });
     EXPECT_EQ(results, 0);
-    // The size rule (512 KiB on the fakes' 2 GiB machine) replayed for as many equal lines.
     const size_t len = oplog_fakes::kTime.size() + 2 + text_of(0, 0).size() + 2;
-    size_t size[2] = {header.size(), header.size() + 1};
+    size_t size[2] = {header.size(), header.size() + 1};  // the size rule replayed: 512 KiB on the fakes' machine
     int cur = 0, switches = 0;
     for (int n = 0; n < kThreads * kLines; ++n) {
         if (size[cur] > 0x80000) cur = 1 - cur, size[cur] = header.size(), ++switches;

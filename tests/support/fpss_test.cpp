@@ -15,10 +15,9 @@
 #include <mutex>
 #include <thread>
 
-
 namespace {
 
-std::atomic<long> g_fail_at{0};    // allocation number that fails; 0 none, -1 all
+std::atomic<long> g_fail_at{0};  // allocation number that fails; 0 none, -1 all
 std::atomic<long> g_alloc_calls{0};
 
 std::mutex g_zlog_mutex;
@@ -30,9 +29,7 @@ std::atomic<int> g_snprintf_calls{0};
 extern "C" {
 
 // Oversized requests are part of the tests: let them fail with null.
-__attribute__((visibility("default"))) const char *__asan_default_options() {
-    return "allocator_may_return_null=1";
-}
+__attribute__((visibility("default"))) const char *__asan_default_options() { return "allocator_may_return_null=1"; }
 
 // The library's allocation fault hook.
 __attribute__((visibility("default"))) int fpss_test_alloc_fault(void) {
@@ -153,7 +150,8 @@ std::string data_path(const std::string &name) { return std::string(FPSS_TEST_DA
     size_t at = 0;
     while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
     return ::testing::AssertionFailure() << name << " differs at byte " << at << "\n--- expected\n"
-                                         << expected << "\n--- actual\n" << actual;
+                                         << expected << "\n--- actual\n"
+                                         << actual;
 }
 
 void run_threads(int n, const std::function<void(int)> &fn) {

@@ -80,7 +80,7 @@ std::string flushed_output(const std::function<void()> &fn);
 // Files.
 std::string read_file(const std::string &path);  // empty when it cannot be read
 bool write_file(const std::string &path, const std::string &text);
-bool path_exists(const std::string &path);        // lstat: a link counts itself
+bool path_exists(const std::string &path);  // lstat: a link counts itself
 
 // Absolute path of tests/data/<name>.
 std::string data_path(const std::string &name);
