@@ -1,6 +1,5 @@
-// Operation log: every record line, the start-up and its failures, the process
-// name behind the paths, the file switch at a limit set by the machine's memory
-// and the zero test, mostly as transcripts against tests/data/oplog/.
+// Operation log: record lines, start-up and its failures, process names, file switches at a limit set by the
+// machine's memory, the zero test; mostly as transcripts against tests/data/oplog/.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -119,14 +118,14 @@ TEST_F(OpLog, EveryRecordLine) {
         return setrlimit(RLIMIT_FSIZE, &limit) == 0 && ssd_policy_log("abc") == -1 &&
                read_file(path_) == written + (oplog_fakes::kTime + "--abc \n").substr(0, 10);
     };
-    EXPECT_EXIT(_exit(cut_short() ? 0 : 1), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(cut_short() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
     // {units of memory, bytes a unit (0 counts as 1), the query fails, size limit}: at and just above 2 GiB,
     // a unit of 0, more KiB than a signed count holds, more bytes than 64 bits hold, nothing, no answer.
     const unsigned long rows[][4] = {
-        {0x200000, 1024, 0, 0x80000}, {0x200001, 1024, 0, 0x800000},  {0x200001ul << 10, 0, 0, 0x800000},
+        {0x200000, 1024, 0, 0x80000}, {0x200001, 1024, 0, 0x800000},  {0x200000ul << 10, 0, 0, 0x80000},
         {3ul << 40, 1, 0, 0x800000},  {1ul << 55, 1024, 0, 0x800000}, {0, 1024, 0, 0x80000},
         {0, 1024, 1, 0x80000}};
     for (const auto &r : rows) {
@@ -161,7 +160,8 @@ TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
     close(spare);
     step("second file a FIFO with a reader, log", [] { return ssd_policy_log_op_pcl(nullptr, 0); });
     char byte;
-    EXPECT_TRUE(read(reader, &byte, 1) <= 0 && dup(0) == spare) << "nothing written, no descriptor left open";
+    EXPECT_TRUE(read(reader, &byte, 1) <= 0 && dup(0) == spare && dup(0) == spare + 1)
+        << "nothing written or left open";
     EXPECT_EQ(read_file(target), "precious");
     EXPECT_TRUE(golden("oplog/files.txt", log_));
 }
@@ -177,14 +177,15 @@ TEST_F(OpLog, TreeMadeFromNothingAndTheProcessNameFromTheStatusFile) {
             log_ += std::to_string(ss_fp_log_op_init()) + " " + std::to_string(ssd_policy_log("lost")) + "\n";
             ASSERT_TRUE(unlink(file) == 0 && (dir == nullptr || rmdir(dir) == 0));
         }
-        // Then the names that the process status file gives ("-": none), and the paths a start-up made.
-        const std::string pid = std::to_string(getpid()), proc = "/proc/" + pid;
+        // Then the names that the process status file gives ("-": none, "/": a directory), and the paths made.
+        const std::string proc = "/proc/" + std::to_string(getpid()), status = proc + "/status";
         for (const std::string &s :
              {std::string("-"), std::string(), "Name:\nState:\tR (running)\n"s, "Name:\tab/cd\nState:\tR (running)\n"s,
               "Name:" + std::string(50, '\t') + "abcdefghij\n", "Name:\t" + std::string(56, 'x') + "\n",
-              "Name:\t\xe9\n"s}) {
-            ASSERT_TRUE(s == "-" ||
-                        ((mkdir(proc.c_str(), 0755) == 0 || errno == EEXIST) && write_file(proc + "/status", s)));
+              "Name:\t\xe9/\n"s, "N"s, "/"s}) {
+            ASSERT_TRUE(s == "-" || ((mkdir(proc.c_str(), 0755) == 0 || errno == EEXIST) &&
+                                     (s == "/" ? unlink(status.c_str()) == 0 && mkdir(status.c_str(), 0755) == 0
+                                               : write_file(status, s))));
             const int64_t rv = ss_fp_log_op_init(), debug_rv = init_log_file_path();
             log_ += std::regex_replace(s, std::regex("\\s+"), " ") + ": " + std::to_string(rv) + " " +
                     std::to_string(debug_rv);
