@@ -81,24 +81,26 @@ static_assert(fpss::bit_words(SS_FP_RULE_MAX) <= SS_FP_RULE_FLAG_WORDS &&
               fpss::bit_words(SS_FP_ACTION_MAX) <= SS_FP_ACTION_FLAG_WORDS);
 
 // Request operations 0 to 31.
-#define FPSS_APPMNG_OPS(X)                                                                                             \
-    X(SS_FP_APPMNG_CRT_ACL)                                                                                            \
-    X(SS_FP_APPMNG_DEL_ACL) X(SS_FP_APPMNG_ADD_ACE) X(SS_FP_APPMNG_DEL_ACE) X(SS_FP_APPMNG_APPLY_ACL)                  \
-        X(SS_FP_APPMNG_UNAPPLY_ACL) X(SS_FP_APPMNG_SET_UPLINK) X(SS_FP_APPMNG_ACL_COUNTER) X(SS_FP_APPMNG_ACE_COUNTER) \
-            X(SSD_FP_APPMNG_ACE_COUNTER_NOTIFY) X(SS_FP_APPMNG_PACKAGE) X(SS_FP_APPMNG_GET_ACL)                        \
-                X(SS_FP_APPMNG_GET_ACE) X(SS_FP_APPMNG_FREE_ACL) X(SS_FP_APPMNG_FREE_ACE) X(SS_FP_APPMNG_DEL_ACES)     \
-                    X(SS_FP_APPMNG_UPDATE_ACE_ACTION) X(SS_FP_APPMNG_UPDATE_ACL_ACTION) X(SS_FP_APPMNG_REPLACE_ACL)    \
-                        X(SS_FP_APPMNG_DS_SET_STATE) X(SS_FP_APPMNG_DS_SERVICE) X(SS_FP_APPMNG_SET_CPP)                \
-                            X(SS_FP_APPMNG_NOTIFY_AP) X(SS_FP_APPMNG_NOTIFY_VIRVLAN) X(SS_FP_APPMNG_VSD_MSG)           \
-                                X(SS_FP_APPMNG_DS_COHERENCE) X(SS_FP_APPMNG_ACL_RESEQ) X(SS_FP_APPMNG_SVI_ROUTER_ACL)  \
-                                    X(SS_FP_APPMNG_DS_RTN_MSG) X(SS_FP_APPMNG_PORT_ON_OFF) X(SS_FP_APPMNG_GET_RES)     \
+#define FPSS_APPMNG_OPS(X)                                                                                            \
+    X(SS_FP_APPMNG_CRT_ACL)                                                                                           \
+    X(SS_FP_APPMNG_DEL_ACL)                                                                                           \
+    X(SS_FP_APPMNG_ADD_ACE) X(SS_FP_APPMNG_DEL_ACE) X(SS_FP_APPMNG_APPLY_ACL) X(SS_FP_APPMNG_UNAPPLY_ACL)             \
+        X(SS_FP_APPMNG_SET_UPLINK) X(SS_FP_APPMNG_ACL_COUNTER) X(SS_FP_APPMNG_ACE_COUNTER)                            \
+            X(SSD_FP_APPMNG_ACE_COUNTER_NOTIFY) X(SS_FP_APPMNG_PACKAGE) X(SS_FP_APPMNG_GET_ACL)                       \
+                X(SS_FP_APPMNG_GET_ACE) X(SS_FP_APPMNG_FREE_ACL) X(SS_FP_APPMNG_FREE_ACE) X(SS_FP_APPMNG_DEL_ACES)    \
+                    X(SS_FP_APPMNG_UPDATE_ACE_ACTION) X(SS_FP_APPMNG_UPDATE_ACL_ACTION) X(SS_FP_APPMNG_REPLACE_ACL)   \
+                        X(SS_FP_APPMNG_DS_SET_STATE) X(SS_FP_APPMNG_DS_SERVICE) X(SS_FP_APPMNG_SET_CPP)               \
+                            X(SS_FP_APPMNG_NOTIFY_AP) X(SS_FP_APPMNG_NOTIFY_VIRVLAN) X(SS_FP_APPMNG_VSD_MSG)          \
+                                X(SS_FP_APPMNG_DS_COHERENCE) X(SS_FP_APPMNG_ACL_RESEQ) X(SS_FP_APPMNG_SVI_ROUTER_ACL) \
+                                    X(SS_FP_APPMNG_DS_RTN_MSG) X(SS_FP_APPMNG_PORT_ON_OFF) X(SS_FP_APPMNG_GET_RES)    \
                                         X(SS_FP_APPMNG_SET_RES)
 
 // Application types 0 to 185, by the part of the enumerator after
 // "SS_FP_APP_TYPE_", which is also the type's short name.
 #define FPSS_APP_TYPES(X)                                                                                                             \
     X(NONE)                                                                                                                           \
-    X(PACL) X(VACL) X(RACL) X(MAC_ACL) X(IPV6_ACL) X(QOS) X(PBR) X(CPP) X(MIRROR) X(DHCP_SNOOP) X(DHCPV6_SNOOP) X(                    \
+    X(PACL)                                                                                                                           \
+    X(VACL) X(RACL) X(MAC_ACL) X(IPV6_ACL) X(QOS) X(PBR) X(CPP) X(MIRROR) X(DHCP_SNOOP) X(DHCPV6_SNOOP) X(                            \
         ARP_CHECK) X(IPSG) X(IPV6_SG) X(DOT1X) X(WEB_AUTH) X(MAC_AUTH) X(STORM_CTRL) X(PORT_SEC) X(MAC_LIMIT) X(ERPS)                 \
         X(EAPS) X(LLDP) X(LACP) X(STP) X(RLDP) X(REUP) X(DLDP) X(CFM) X(Y1731) X(EFM_OAM) X(BFD) X(OSPF) X(OSPFV3) X(                 \
             BGP) X(ISIS) X(RIP) X(RIPNG) X(VRRP) X(VRRPV3) X(IGMP_SNOOP) X(MLD_SNOOP) X(PIM) X(PIMV6) X(ND_SNOOP)                     \
