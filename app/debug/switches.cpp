@@ -17,12 +17,18 @@
 #include "ss_fp_debug.h"
 
 // Switches 0 to 8: the enumerator and its keyword in the switch file.
-#define FPSS_SWITCHES(X)                                                                                     \
-    X(SS_FP_DBG_FLAG_IN, "in")                                                                               \
-    X(SS_FP_DBG_FLAG_OUT, "out")                                                                             \
-    X(SS_FP_DBG_FLAG_IMPT, "impt") X(SS_FP_DBG_FLAG_ERROR, "error") X(SS_FP_DBG_FLAG_NOTICE, "notice")       \
-        X(SS_FP_DBG_FLAG_DETAIL, "detail") X(SS_FP_DBG_FLAG_ASSERT, "assert") X(SS_FP_DBG_FLAG_INIT, "init") \
-            X(SS_FP_DBG_FLAG_DS, "ds")
+// clang-format off
+#define FPSS_SWITCHES(X)               \
+    X(SS_FP_DBG_FLAG_IN, "in")         \
+    X(SS_FP_DBG_FLAG_OUT, "out")       \
+    X(SS_FP_DBG_FLAG_IMPT, "impt")     \
+    X(SS_FP_DBG_FLAG_ERROR, "error")   \
+    X(SS_FP_DBG_FLAG_NOTICE, "notice") \
+    X(SS_FP_DBG_FLAG_DETAIL, "detail") \
+    X(SS_FP_DBG_FLAG_ASSERT, "assert") \
+    X(SS_FP_DBG_FLAG_INIT, "init")     \
+    X(SS_FP_DBG_FLAG_DS, "ds")
+// clang-format on
 
 #define FPSS_SWITCH_BIT(e, keyword) e,
 #define FPSS_SWITCH_NAME(e, keyword) #e,

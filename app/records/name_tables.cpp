@@ -81,80 +81,233 @@ static_assert(fpss::bit_words(SS_FP_RULE_MAX) <= SS_FP_RULE_FLAG_WORDS &&
               fpss::bit_words(SS_FP_ACTION_MAX) <= SS_FP_ACTION_FLAG_WORDS);
 
 // Request operations 0 to 31.
-#define FPSS_APPMNG_OPS(X)                                                                                            \
-    X(SS_FP_APPMNG_CRT_ACL)                                                                                           \
-    X(SS_FP_APPMNG_DEL_ACL)                                                                                           \
-    X(SS_FP_APPMNG_ADD_ACE) X(SS_FP_APPMNG_DEL_ACE) X(SS_FP_APPMNG_APPLY_ACL) X(SS_FP_APPMNG_UNAPPLY_ACL)             \
-        X(SS_FP_APPMNG_SET_UPLINK) X(SS_FP_APPMNG_ACL_COUNTER) X(SS_FP_APPMNG_ACE_COUNTER)                            \
-            X(SSD_FP_APPMNG_ACE_COUNTER_NOTIFY) X(SS_FP_APPMNG_PACKAGE) X(SS_FP_APPMNG_GET_ACL)                       \
-                X(SS_FP_APPMNG_GET_ACE) X(SS_FP_APPMNG_FREE_ACL) X(SS_FP_APPMNG_FREE_ACE) X(SS_FP_APPMNG_DEL_ACES)    \
-                    X(SS_FP_APPMNG_UPDATE_ACE_ACTION) X(SS_FP_APPMNG_UPDATE_ACL_ACTION) X(SS_FP_APPMNG_REPLACE_ACL)   \
-                        X(SS_FP_APPMNG_DS_SET_STATE) X(SS_FP_APPMNG_DS_SERVICE) X(SS_FP_APPMNG_SET_CPP)               \
-                            X(SS_FP_APPMNG_NOTIFY_AP) X(SS_FP_APPMNG_NOTIFY_VIRVLAN) X(SS_FP_APPMNG_VSD_MSG)          \
-                                X(SS_FP_APPMNG_DS_COHERENCE) X(SS_FP_APPMNG_ACL_RESEQ) X(SS_FP_APPMNG_SVI_ROUTER_ACL) \
-                                    X(SS_FP_APPMNG_DS_RTN_MSG) X(SS_FP_APPMNG_PORT_ON_OFF) X(SS_FP_APPMNG_GET_RES)    \
-                                        X(SS_FP_APPMNG_SET_RES)
+// clang-format off
+#define FPSS_APPMNG_OPS(X)              \
+    X(SS_FP_APPMNG_CRT_ACL)             \
+    X(SS_FP_APPMNG_DEL_ACL)             \
+    X(SS_FP_APPMNG_ADD_ACE)             \
+    X(SS_FP_APPMNG_DEL_ACE)             \
+    X(SS_FP_APPMNG_APPLY_ACL)           \
+    X(SS_FP_APPMNG_UNAPPLY_ACL)         \
+    X(SS_FP_APPMNG_SET_UPLINK)          \
+    X(SS_FP_APPMNG_ACL_COUNTER)         \
+    X(SS_FP_APPMNG_ACE_COUNTER)         \
+    X(SSD_FP_APPMNG_ACE_COUNTER_NOTIFY) \
+    X(SS_FP_APPMNG_PACKAGE)             \
+    X(SS_FP_APPMNG_GET_ACL)             \
+    X(SS_FP_APPMNG_GET_ACE)             \
+    X(SS_FP_APPMNG_FREE_ACL)            \
+    X(SS_FP_APPMNG_FREE_ACE)            \
+    X(SS_FP_APPMNG_DEL_ACES)            \
+    X(SS_FP_APPMNG_UPDATE_ACE_ACTION)   \
+    X(SS_FP_APPMNG_UPDATE_ACL_ACTION)   \
+    X(SS_FP_APPMNG_REPLACE_ACL)         \
+    X(SS_FP_APPMNG_DS_SET_STATE)        \
+    X(SS_FP_APPMNG_DS_SERVICE)          \
+    X(SS_FP_APPMNG_SET_CPP)             \
+    X(SS_FP_APPMNG_NOTIFY_AP)           \
+    X(SS_FP_APPMNG_NOTIFY_VIRVLAN)      \
+    X(SS_FP_APPMNG_VSD_MSG)             \
+    X(SS_FP_APPMNG_DS_COHERENCE)        \
+    X(SS_FP_APPMNG_ACL_RESEQ)           \
+    X(SS_FP_APPMNG_SVI_ROUTER_ACL)      \
+    X(SS_FP_APPMNG_DS_RTN_MSG)          \
+    X(SS_FP_APPMNG_PORT_ON_OFF)         \
+    X(SS_FP_APPMNG_GET_RES)             \
+    X(SS_FP_APPMNG_SET_RES)
+// clang-format on
 
 // Application types 0 to 185, by the part of the enumerator after
 // "SS_FP_APP_TYPE_", which is also the type's short name.
-#define FPSS_APP_TYPES(X)                                                                                                             \
-    X(NONE)                                                                                                                           \
-    X(PACL)                                                                                                                           \
-    X(VACL) X(RACL) X(MAC_ACL) X(IPV6_ACL) X(QOS) X(PBR) X(CPP) X(MIRROR) X(DHCP_SNOOP) X(DHCPV6_SNOOP) X(                            \
-        ARP_CHECK) X(IPSG) X(IPV6_SG) X(DOT1X) X(WEB_AUTH) X(MAC_AUTH) X(STORM_CTRL) X(PORT_SEC) X(MAC_LIMIT) X(ERPS)                 \
-        X(EAPS) X(LLDP) X(LACP) X(STP) X(RLDP) X(REUP) X(DLDP) X(CFM) X(Y1731) X(EFM_OAM) X(BFD) X(OSPF) X(OSPFV3) X(                 \
-            BGP) X(ISIS) X(RIP) X(RIPNG) X(VRRP) X(VRRPV3) X(IGMP_SNOOP) X(MLD_SNOOP) X(PIM) X(PIMV6) X(ND_SNOOP)                     \
-            X(DAI) X(URPF) X(NAT) X(VXLAN) X(MPLS) X(TRILL) X(FCOE) X(PTP) X(SFLOW) X(NETFLOW) X(TELEMETRY) X(                        \
-                ANTI_ATTACK) X(ARP_GUARD) X(GSN) X(VOICE_VLAN) X(PROTO_VLAN) X(MAC_VLAN)                                              \
-                X(SUBNET_VLAN) X(QINQ) X(VLAN_MAP) X(L2PT) X(MONITOR_LINK) X(LOOPBACK_DETECT) X(ARP_RATE) X(ND_RATE) X(DHCP_RELAY) X( \
-                    DHCP_SERVER) X(NTP) X(SNMP) X(SSH) X(TELNET) X(TFTP) X(RADIUS) X(TACACS) X(SYSLOG) X(NFPP)                        \
-                    X(LDP) X(RSVP) X(MPLS_TE) X(VPLS) X(L3VPN) X(EVPN) X(MVPN) X(MSDP) X(MRP) X(                                      \
-                        PBB) X(OPENFLOW) X(VSU) X(VSD) X(MLAG) X(DS) X(DS_SERVICE) X(UPLINK) X(VIRVLAN) X(AP_NOTIFY) X(SVI_ROUTER)    \
-                        X(EGRESS_QOS) X(INGRESS_QOS) X(METER) X(WRED) X(COS_MAP) X(DSCP_MAP) X(TRUST) X(POLICER) X(COUNTER) X(        \
-                            STAT_SAMPLE) X(FLOW_MIRROR) X(RSPAN) X(ERSPAN) X(CPU_MIRROR) X(TRAP) X(COPP) X(HOST_ROUTE) X(ECMP)        \
-                            X(MCAST_ROUTE) X(L2_MCAST) X(IP_FRAGMENT) X(TTL_CHECK) X(IPV6_ND) X(RA_GUARD) X(SAVI) X(DHCP_OPTION82) X( \
-                                PPPOE_PLUS) X(ARP_PROXY) X(ND_PROXY) X(GRE) X(L2GRE) X(IPIP) X(UDF) X(HASH) X(LOAD_BALANCE)           \
-                                X(MACSEC) X(RSVD_138) X(RSVD_139) X(RSVD_140) X(RSVD_141) X(RSVD_142) X(RSVD_143) X(RSVD_144) X(      \
-                                    RSVD_145) X(RSVD_146)                                                                             \
-                                    X(                                                                                                \
-                                        RSVD_147) X(RSVD_148)                                                                         \
-                                        X(                                                                                            \
-                                            RSVD_149) X(RSVD_150)                                                                     \
-                                            X(                                                                                        \
-                                                RSVD_151) X(RSVD_152)                                                                 \
-                                                X(                                                                                    \
-                                                    RSVD_153) X(RSVD_154)                                                             \
-                                                    X(                                                                                \
-                                                        RSVD_155) X(RSVD_156)                                                         \
-                                                        X(                                                                            \
-                                                            RSVD_157) X(RSVD_158)                                                     \
-                                                            X(                                                                        \
-                                                                RSVD_159) X(RSVD_160)                                                 \
-                                                                X(                                                                    \
-                                                                    RSVD_161) X(RSVD_162)                                             \
-                                                                    X(                                                                \
-                                                                        RSVD_163) X(RSVD_164)                                         \
-                                                                        X(                                                            \
-                                                                            RSVD_165) X(RSVD_166)                                     \
-                                                                            X(                                                        \
-                                                                                RSVD_167) X(RSVD_168)                                 \
-                                                                                X(                                                    \
-                                                                                    RSVD_169) X(RSVD_170)                             \
-                                                                                    X(                                                \
-                                                                                        RSVD_171) X(RSVD_172)                         \
-                                                                                        X(                                            \
-                                                                                            RSVD_173) X(RSVD_174)                     \
-                                                                                            X(                                        \
-                                                                                                RSVD_175) X(RSVD_176)                 \
-                                                                                                X(                                    \
-                                                                                                    RSVD_177) X(RSVD_178)             \
-                                                                                                    X(                                \
-                                                                                                        RSVD_179) X(RSVD_180)         \
-                                                                                                        X(                            \
-                                                                                                            RSVD_181) X(RSVD_182)     \
-                                                                                                            X(RSVD_183)               \
-                                                                                                                X(RSVD_184)           \
-                                                                                                                    X(RSVD_185)
+// clang-format off
+#define FPSS_APP_TYPES(X) \
+    X(NONE)               \
+    X(PACL)               \
+    X(VACL)               \
+    X(RACL)               \
+    X(MAC_ACL)            \
+    X(IPV6_ACL)           \
+    X(QOS)                \
+    X(PBR)                \
+    X(CPP)                \
+    X(MIRROR)             \
+    X(DHCP_SNOOP)         \
+    X(DHCPV6_SNOOP)       \
+    X(ARP_CHECK)          \
+    X(IPSG)               \
+    X(IPV6_SG)            \
+    X(DOT1X)              \
+    X(WEB_AUTH)           \
+    X(MAC_AUTH)           \
+    X(STORM_CTRL)         \
+    X(PORT_SEC)           \
+    X(MAC_LIMIT)          \
+    X(ERPS)               \
+    X(EAPS)               \
+    X(LLDP)               \
+    X(LACP)               \
+    X(STP)                \
+    X(RLDP)               \
+    X(REUP)               \
+    X(DLDP)               \
+    X(CFM)                \
+    X(Y1731)              \
+    X(EFM_OAM)            \
+    X(BFD)                \
+    X(OSPF)               \
+    X(OSPFV3)             \
+    X(BGP)                \
+    X(ISIS)               \
+    X(RIP)                \
+    X(RIPNG)              \
+    X(VRRP)               \
+    X(VRRPV3)             \
+    X(IGMP_SNOOP)         \
+    X(MLD_SNOOP)          \
+    X(PIM)                \
+    X(PIMV6)              \
+    X(ND_SNOOP)           \
+    X(DAI)                \
+    X(URPF)               \
+    X(NAT)                \
+    X(VXLAN)              \
+    X(MPLS)               \
+    X(TRILL)              \
+    X(FCOE)               \
+    X(PTP)                \
+    X(SFLOW)              \
+    X(NETFLOW)            \
+    X(TELEMETRY)          \
+    X(ANTI_ATTACK)        \
+    X(ARP_GUARD)          \
+    X(GSN)                \
+    X(VOICE_VLAN)         \
+    X(PROTO_VLAN)         \
+    X(MAC_VLAN)           \
+    X(SUBNET_VLAN)        \
+    X(QINQ)               \
+    X(VLAN_MAP)           \
+    X(L2PT)               \
+    X(MONITOR_LINK)       \
+    X(LOOPBACK_DETECT)    \
+    X(ARP_RATE)           \
+    X(ND_RATE)            \
+    X(DHCP_RELAY)         \
+    X(DHCP_SERVER)        \
+    X(NTP)                \
+    X(SNMP)               \
+    X(SSH)                \
+    X(TELNET)             \
+    X(TFTP)               \
+    X(RADIUS)             \
+    X(TACACS)             \
+    X(SYSLOG)             \
+    X(NFPP)               \
+    X(LDP)                \
+    X(RSVP)               \
+    X(MPLS_TE)            \
+    X(VPLS)               \
+    X(L3VPN)              \
+    X(EVPN)               \
+    X(MVPN)               \
+    X(MSDP)               \
+    X(MRP)                \
+    X(PBB)                \
+    X(OPENFLOW)           \
+    X(VSU)                \
+    X(VSD)                \
+    X(MLAG)               \
+    X(DS)                 \
+    X(DS_SERVICE)         \
+    X(UPLINK)             \
+    X(VIRVLAN)            \
+    X(AP_NOTIFY)          \
+    X(SVI_ROUTER)         \
+    X(EGRESS_QOS)         \
+    X(INGRESS_QOS)        \
+    X(METER)              \
+    X(WRED)               \
+    X(COS_MAP)            \
+    X(DSCP_MAP)           \
+    X(TRUST)              \
+    X(POLICER)            \
+    X(COUNTER)            \
+    X(STAT_SAMPLE)        \
+    X(FLOW_MIRROR)        \
+    X(RSPAN)              \
+    X(ERSPAN)             \
+    X(CPU_MIRROR)         \
+    X(TRAP)               \
+    X(COPP)               \
+    X(HOST_ROUTE)         \
+    X(ECMP)               \
+    X(MCAST_ROUTE)        \
+    X(L2_MCAST)           \
+    X(IP_FRAGMENT)        \
+    X(TTL_CHECK)          \
+    X(IPV6_ND)            \
+    X(RA_GUARD)           \
+    X(SAVI)               \
+    X(DHCP_OPTION82)      \
+    X(PPPOE_PLUS)         \
+    X(ARP_PROXY)          \
+    X(ND_PROXY)           \
+    X(GRE)                \
+    X(L2GRE)              \
+    X(IPIP)               \
+    X(UDF)                \
+    X(HASH)               \
+    X(LOAD_BALANCE)       \
+    X(MACSEC)             \
+    X(RSVD_138)           \
+    X(RSVD_139)           \
+    X(RSVD_140)           \
+    X(RSVD_141)           \
+    X(RSVD_142)           \
+    X(RSVD_143)           \
+    X(RSVD_144)           \
+    X(RSVD_145)           \
+    X(RSVD_146)           \
+    X(RSVD_147)           \
+    X(RSVD_148)           \
+    X(RSVD_149)           \
+    X(RSVD_150)           \
+    X(RSVD_151)           \
+    X(RSVD_152)           \
+    X(RSVD_153)           \
+    X(RSVD_154)           \
+    X(RSVD_155)           \
+    X(RSVD_156)           \
+    X(RSVD_157)           \
+    X(RSVD_158)           \
+    X(RSVD_159)           \
+    X(RSVD_160)           \
+    X(RSVD_161)           \
+    X(RSVD_162)           \
+    X(RSVD_163)           \
+    X(RSVD_164)           \
+    X(RSVD_165)           \
+    X(RSVD_166)           \
+    X(RSVD_167)           \
+    X(RSVD_168)           \
+    X(RSVD_169)           \
+    X(RSVD_170)           \
+    X(RSVD_171)           \
+    X(RSVD_172)           \
+    X(RSVD_173)           \
+    X(RSVD_174)           \
+    X(RSVD_175)           \
+    X(RSVD_176)           \
+    X(RSVD_177)           \
+    X(RSVD_178)           \
+    X(RSVD_179)           \
+    X(RSVD_180)           \
+    X(RSVD_181)           \
+    X(RSVD_182)           \
+    X(RSVD_183)           \
+    X(RSVD_184)           \
+    X(RSVD_185)
+// clang-format on
 
 // Columns of a row: the name and the value of its enumerator, for rows of one
 // or two columns alike.
