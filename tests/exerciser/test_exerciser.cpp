@@ -197,15 +197,18 @@ TEST(ExerciserViews, AclsCountersAndClearing) {
         run(out, "acls", [&] { return ut_ss_fp_appmng_dump_acl(root, p.first, p.second); });
         run(out, "counters", [&] { return ut_ss_fp_appmng_dump_acl_counter(root, p.first, p.second); });
     }
+    run(out, "one acl", [&] {  // and none
+        ut_ss_fp_appmng_dump_ace_counter(nullptr), ut_ss_fp_appmng_clear_ace_counter(nullptr);
+        return ut_ss_fp_appmng_dump_ace_counter(acls[0]), ut_ss_fp_appmng_clear_ace_counter(acls[0]), 0;
+    });
     for (int32_t id : {2, 0, 0}) {
         run(out, "clear", [&] { return ut_ss_fp_appmng_clear_acl_counter(root, id ? 13 : 0, id); });
         for (const auto *n : aces) out += fpss_test::hex(&n->byte_cnt, 32);
     }
-    run(out, "null",
-        [] { return ut_ss_fp_appmng_dump_acl(nullptr, 0, 0) + ut_ss_fp_appmng_dump_acl_counter(nullptr, 0, 0); });
-    run(out, "null", [] { return ut_ss_fp_appmng_clear_acl_counter(nullptr, 0, 0); });
-    run(out, "null",
-        [] { return ut_ss_fp_appmng_dump_ace_counter(nullptr), ut_ss_fp_appmng_clear_ace_counter(nullptr), 0; });
+    run(out, "null", [] {
+        return ut_ss_fp_appmng_dump_acl(nullptr, 0, 0) * 100 + ut_ss_fp_appmng_dump_acl_counter(nullptr, 0, 0) * 10 +
+               ut_ss_fp_appmng_clear_acl_counter(nullptr, 0, 0);
+    });
     EXPECT_TRUE(fpss_test::golden("exerciser/acls.txt", out));
 }
 
