@@ -27,6 +27,8 @@ need 'libpub-fp-ss-dev_*.deb' '/usr/include/proto/s_policy\.pb-c\.h'
 need 'libpub-fp-ss-dev_*.deb' '/pkgconfig/libpub\.fp\.ss\.pc'
 need 'libpub-fp-ss-dev_*.deb' '/cmake/fpss/fpssConfig\.cmake'
 need 'libpub-fp-ss-dev_*.deb' '/usr/lib/.*libpub\.fp\.ss\.so -> '
+need 'fpss-tools_*.deb' '/usr/bin/fpsh'
+need 'fpss-tools_*.deb' '/man1/fpsh\.1'
 dpkg-deb -f "$dir"/libpub-fp-ss1_*.deb Depends | grep -q libprotobuf-c || { echo "runtime package does not depend on libprotobuf-c"; fail=1; }
 dpkg-deb -f "$dir"/libpub-fp-ss-dev_*.deb Depends | grep -q libpub-fp-ss1 || { echo "-dev package does not depend on the runtime"; fail=1; }
 # The unpacked library resolves from the scratch root alone (plus the system).
