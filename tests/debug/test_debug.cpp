@@ -41,8 +41,7 @@ class Switches : public testing::Test {
 };
 
 TEST_F(Switches, SetReadBackFilesAndNames) {
-    fp_debug_sw = 0x80000000u;
-    step("on", [] { return ss_fp_debug_on(), 0; });
+    step("on", [] { return fp_debug_sw = 0x80000000u, ss_fp_debug_on(), 0; });
     step("off", [] { return ss_fp_debug_off(), 0; });
     step("set 0x1ff", [] { return ss_fp_debug_set_sw(0x1FF), 0; });
     step("set 0x208", [] { return ss_fp_debug_set_sw(0x208), 0; });
@@ -184,7 +183,6 @@ TEST_F(DebugLog, OpeningAndClosingAsTheIndexSelects) {
     step("open through a link", fp_debug_file_open());
     ASSERT_EQ(unlink((path_[0] + ".target").c_str()), 0);
     step("open through a dangling link", fp_debug_file_open());
-    EXPECT_FALSE(path_exists(path_[0] + ".target"));
     EXPECT_TRUE(golden("debug/log_open_close.txt", log_));
 }
 
