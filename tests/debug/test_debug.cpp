@@ -45,6 +45,7 @@ TEST_F(Switches, SetReadBackFilesAndNames) {
     step("off", [] { return ss_fp_debug_off(), 0; });
     step("set 0x1ff", [] { return ss_fp_debug_set_sw(0x1FF), 0; });
     step("set 0x208", [] { return ss_fp_debug_set_sw(0x208), 0; });
+    step("dump no flag bitmaps", [] { return ss_fp_dump_rule_flag(nullptr) * 10 + ss_fp_dump_action_flag(nullptr); });
     // The start-up read-back: {word before, switch file (null: none)}
     for (const auto &[before, file] : std::initializer_list<std::pair<uint32_t, const char *>>{
              {0, "error\n1\nnotice\n0\n"},

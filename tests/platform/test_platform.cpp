@@ -60,8 +60,7 @@ TEST(Platform, ShellCommandsRegisterReplaceAndRun) {
         std::make_tuple(uint64_t{1}, std::string("x"), std::string("mask"), 'x', 5));
     int result = 0;
     EXPECT_EQ(ssat_cmd_run(1, "x", " mask=0xFFFFFFFF\t", &result), 0);
-    EXPECT_EQ(result, 7);
-    EXPECT_EQ(g_arg, ~0u);
+    EXPECT_TRUE(result == 7 && g_arg == ~0u) << result << " " << g_arg;
     EXPECT_EQ(ssat_cmd_run(1, "d", "op=-2147483648", nullptr) + ssat_cmd_run(2, "d", "1", nullptr), -1);
     for (const char *arg : {"0x", "-1", "1 2", "100000000", "op=1"}) EXPECT_EQ(ssat_cmd_run(1, "x", arg, nullptr), -2);
     for (const char *arg : {"1f", "2147483648", "op=1=2"}) EXPECT_EQ(ssat_cmd_run(1, "d", arg, nullptr), -2) << arg;
