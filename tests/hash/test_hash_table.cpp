@@ -85,6 +85,7 @@ TEST_P(HashTest, TraceOfInsertionsRemovalsWalksAndWarnings) {
     for (auto [size, buckets] : {std::pair{0u, 1365u}, {1u, 1u}, {512u, 682u}, {75000u, 100000u}, {20u, 26u}}) {
         TearDown();
         make(size);  // a walk of every bucket and one of the item's own slice find it; 100000 slices pass 32 bits
+        EXPECT_EQ(state(), "0 items, longest chain 0:");
         uint32_t key = 99999, slice = hash(key) % buckets;
         std::string all;
         ASSERT_EQ(std::make_pair(h_->table_size, libss_hash_insert_item(h_, &key)), std::make_pair(buckets, 0));

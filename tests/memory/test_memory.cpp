@@ -137,8 +137,10 @@ TEST_F(MemTest, SwitchCommandAndCountsAcrossItsChanges) {
     malloc_free_sw = 1;
     ss_fp_free(off, kFile);  // a block made while off drives the count below the live blocks
     EXPECT_TRUE(count_of(kFile) == 0 && ss_fp_find_size_info(rec(kFile), 4)->count == 1);
-    fpss_test::reset_mem_stats();  // no table: no report
+    fpss_test::reset_mem_stats();  // no table: no report, no record
     EXPECT_EQ(flushed_output([] { EXPECT_EQ(ss_fp_debug_dump_mem_use_info_all(1), -1); }), "");
+    EXPECT_TRUE(ss_fp_mem_info_hash_size() == 0 && ss_fp_mem_info_hash_traverse(name_it, nullptr) == 0 && !rec(kFile) &&
+                !ss_fp_mem_info_cache_create(nullptr, key_of(kFile)));
 }
 
 // Allocations of a first counted call: table state (at start-up), block, record, table flags and slots, size record.
@@ -181,7 +183,8 @@ TEST_F(MemTest, ResourceBuildsWholeOrFailedLeaveWhatTheyMadeForTheReleaser) {
             build(s, k, c, i, k <= a);
         });
     }
-    for (auto [shape, count, inner] : {std::tuple{0, 0, 5}, {0, -3, 5}, {0, 2, 0}, {0, 1, -4}, {1, -1, 1}, {2, 0, 5}})
+    for (auto [shape, count, inner] :
+         {std::tuple{0, 0, 5}, {0, -3, 5}, {0, 2, 0}, {0, 1, -4}, {0, 1, 300000000}, {1, -1, 1}, {2, 0, 5}})
         build(shape, 0, count, inner, false);
     EXPECT_TRUE(fpss_test::golden("memory/resource_builds.txt", out));
 }

@@ -13,12 +13,11 @@ TEST(AllocStress, WritersKeepExactCountsWhileReportsWalk) {
     fpss_test::StdoutCapture out;
     fpss_test::run_threads(kWriters + 1, [&](int t) {
         for (int i = 0; t == kWriters && i < 20; ++i) EXPECT_EQ(ss_fp_debug_dump_mem_use_info_all(1), 0);
-        const std::string own = "app/thread_" + std::to_string(t);
         for (int i = 0; t < kWriters && i < kRounds; ++i) {
             void *shared = ss_fp_malloc(kSizes[i % 5], "app/shared");
-            void *mine = ss_fp_calloc(1, kSizes[i % 5], own.c_str());
+            void *mine = ss_fp_calloc(1, kSizes[i % 5], ("app/thread_" + std::to_string(t)).c_str());
             ss_fp_free(shared, "app/shared");
-            ss_fp_free(mine, i % 2 == 0 ? own.c_str() : "app/shared");
+            ss_fp_free(mine, i % 2 == 0 ? ("app/thread_" + std::to_string(t)).c_str() : "app/shared");
         }
     });
     std::string report = out.take();
