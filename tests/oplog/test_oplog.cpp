@@ -201,8 +201,8 @@ TEST_F(OpLog, TreeMadeFromNothingAndTheProcessNameFromTheStatusFile) {
 
 TEST_F(OpLog, ZeroTestByWordsAndByBytes) {
     // {offset, length, byte set (-1: none)}; then no bytes at all
-    const int rows[][3] = {{0, 16, -1}, {0, 16, 0},  {0, 16, 15},  {0, 16, 16},  {16, 7, -1}, {16, 7, 16},
-                           {16, 7, 22}, {16, 7, 23}, {23, 16, 38}, {23, 16, 39}, {0, 0, -1},  {0, -8, -1}};
+    const int rows[][3] = {{0, 16, -1}, {0, 16, 0},  {0, 16, 15},  {0, 16, 16}, {16, 7, -1}, {16, 7, 16},
+                           {16, 7, 22}, {16, 7, 23}, {23, 16, 38}, {0, 1, -1},  {0, 0, -1},  {0, -8, -1}};
     for (const auto &r : rows) {
         alignas(8) uint8_t buf[40] = {};
         if (r[2] >= 0) buf[r[2]] = 0x80;
