@@ -28,8 +28,7 @@ class Switches : public testing::Test {
     void SetUp() override {
         char name[] = "/tmp/fpsw_XXXXXXXXXX";  // fills the path array but its NUL
         ASSERT_EQ(close(mkstemp(name)), 0);
-        std::memcpy(ss_fp_debug_path, name, sizeof ss_fp_debug_path);
-        file_ = name;
+        std::memcpy(ss_fp_debug_path, name, sizeof ss_fp_debug_path), file_ = name;
     }
     void TearDown() override { unlink(file_.c_str()); }
     void step(const std::string &what, const std::function<int()> &fn) {  // its flushed output, result, word
@@ -131,7 +130,7 @@ class DebugLog : public testing::Test {
         ASSERT_EQ(prctl(PR_SET_NAME, ("fpdl" + std::to_string(getpid())).c_str()), 0);
         path_[0] = "/tmp/zlog/fpdl" + std::to_string(getpid()) + "_log0.txt";
         path_[1] = path_[0].substr(0, path_[0].size() - 9) + "_log1.txt";
-        TearDown();
+        TearDown(), umask(022);  // files are made with the usual mode
     }
     void TearDown() override {
         for (const std::string &p : {path_[0], path_[1], path_[0] + ".target"}) unlink(p.c_str());
@@ -142,8 +141,11 @@ class DebugLog : public testing::Test {
         log_ += std::string(call) + " -> " + std::to_string(rv) + (fp_debug_file_fp != nullptr ? ", open " : " ");
         log_ += std::regex_replace(std::string(fp_debug_file_path_arr[0]) + " " + fp_debug_file_path_arr[1] + "\n",
                                    std::regex(std::to_string(getpid())), "<pid>");
-        for (const std::string &p : path_)
-            log_ += "  " + (path_exists(p) ? "[" + shown(read_file(p)) + "]\n" : "none\n");
+        for (const std::string &p : path_) {
+            struct stat st = {};  // the mode in decimal, then the text
+            const bool there = lstat(p.c_str(), &st) == 0;
+            log_ += there ? "  " + std::to_string(st.st_mode & 0777) + " [" + shown(read_file(p)) + "]\n" : "  none\n";
+        }
     }
     std::string path_[2], log_;
 };
