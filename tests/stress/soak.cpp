@@ -35,7 +35,7 @@ using namespace fpss_test;
 
 namespace {
 
-constexpr int kThreads = 8, kRounds = 240;  // rounds per thread and pass: a multiple of 3, 4, 5, 16, 40, 60, 80
+constexpr int kThreads = 8, kRounds = 480;  // rounds per thread and pass: a multiple of 3, 4, 5, 16, 40, 60, 80
 constexpr int kSizes[] = {8, 24, 64, 200, 1000};
 const char *const kShared[] = {"soak.a", "soak.b", "soak.c"};  // every thread counts and times in these
 constexpr char kScratch[] = "soak.reset";                      // and in this one, which threads also reset
