@@ -2,7 +2,7 @@
 // ids, tracked allocations with statistics on, operation-log lines and record dumps, with error, notice
 // and assertion reports switched on, pass after pass. After every pass the log holds each of its lines
 // exactly once and whole, every dump ran and nothing was reported; at the end every figure is exact.
-// FPSS_SOAK_SECONDS=<n> keeps passes coming for n seconds (default: two passes).
+// FPSS_SOAK_SECONDS=<n> keeps passes coming for n seconds (default: three passes).
 #include <gtest/gtest.h>
 
 #include <sys/prctl.h>
@@ -35,7 +35,7 @@ using namespace fpss_test;
 
 namespace {
 
-constexpr int kThreads = 8, kRounds = 480;  // rounds per thread and pass: a multiple of 3, 4, 5, 16, 40, 60, 80
+constexpr int kThreads = 8, kRounds = 240;  // rounds per thread and pass: a multiple of 3, 4, 5, 16, 40, 60, 80
 constexpr int kSizes[] = {8, 24, 64, 200, 1000};
 const char *const kShared[] = {"soak.a", "soak.b", "soak.c"};  // every thread counts and times in these
 constexpr char kScratch[] = "soak.reset";                      // and in this one, which threads also reset
@@ -286,7 +286,7 @@ TEST(Soak, EveryFamilyAtOnceKeepsExactFigures) {
         for (int p = 0; p < kParts; ++p) EXPECT_EQ(g_failed[p].exchange(0), 0) << kPartNames[p] << ", pass " << passes;
         check_log(files, passes);
         ++passes;
-    } while (!HasFailure() && (passes < 2 || std::chrono::steady_clock::now() - begin < std::chrono::seconds(seconds)));
+    } while (!HasFailure() && (passes < 3 || std::chrono::steady_clock::now() - begin < std::chrono::seconds(seconds)));
     const int64_t elapsed = now_us() - t0;
     const uint64_t n = uint64_t(passes);
 
