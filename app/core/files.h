@@ -1,35 +1,49 @@
-// Opening the library's own files (debug log, operation log) under /tmp/zlog.
+// Opening the library's own files: the debug log and the operation log under
+// /tmp/zlog, and the switch file.
 //
-// That tree is world-writable and privileged processes write into it, so a
-// file is never opened through a symbolic link planted in its place (the last
-// path component; O_NOFOLLOW) and its descriptor is never inherited by a
-// program the process runs (O_CLOEXEC).
+// /tmp is writable by every local user and privileged processes write into
+// the tree below it, so nothing is ever opened through a path another user
+// could have prepared:
+// - a directory is walked one component at a time from the root (or from the
+//   working directory for a relative path) without following a symbolic link,
+//   and each component must be a directory owned by the effective user or by
+//   root that others cannot write into unless it is sticky;
+// - a file is opened relative to its checked directory, never through a link
+//   (O_NOFOLLOW), never blocking on a FIFO (O_NONBLOCK), never inherited by a
+//   program the process runs (O_CLOEXEC), and must then be a regular file with
+//   one link, owned by the effective user or by root;
+// - what the library makes gets its mode explicitly, whatever the umask:
+//   kDirMode for a directory, kFileMode for a file.
 //
-// Thread safety: none needed; each call opens a descriptor of its own.
+// Thread safety: none needed; each call works on descriptors of its own.
 #ifndef FPSS_CORE_FILES_H
 #define FPSS_CORE_FILES_H
 
+#include <sys/stat.h>
 #include <sys/types.h>
-
-#include <cstdio>
 
 namespace fpss {
 
-// Opens 'path' with 'flags' (such as O_WRONLY | O_CREAT | O_APPEND) and
-// O_NOFOLLOW | O_CLOEXEC; 'mode' is that of a file the call creates, before
-// the umask. Returns the descriptor, or -1 with errno set.
-int open_nofollow(const char *path, int flags, mode_t mode);
+constexpr mode_t kDirMode = 0755;
+constexpr mode_t kFileMode = 0644;
 
-// As open_nofollow, but only a regular file: a FIFO, device or directory in
-// the file's place is refused (-1). The open adds O_NONBLOCK, so that a FIFO
-// without a reader fails at once instead of blocking the caller; the flag
-// changes nothing for a regular file.
-int open_regular_nofollow(const char *path, int flags, mode_t mode);
+// Opens the directory 'dir', checking every component as above; with
+// 'create', missing components are made (kDirMode). Returns a descriptor to
+// open files in, or -1 with errno: ENOENT when a component is missing (and
+// was not made), EPERM when a component is refused, else that of the failed
+// call.
+int open_checked_dir(const char *dir, bool create);
 
-// A stream over open_nofollow(path, flags, mode); 'stream_mode' is the fdopen
-// mode that matches 'flags' ("a" for appending, "w" for writing). Returns null
-// on failure, with no descriptor left open.
-FILE *fopen_nofollow(const char *path, int flags, mode_t mode, const char *stream_mode);
+// Opens 'name' in the directory 'dirfd' with 'flags' (O_RDONLY, O_WRONLY |
+// O_APPEND, ...), checked as above. O_CREAT makes a missing file (kFileMode);
+// O_TRUNC empties the file only once it has passed the checks, so a refused
+// file keeps its content. When 'st' is given it receives the file's status as
+// opened. Returns the descriptor, or -1 with errno (EPERM: refused).
+int open_checked_at(int dirfd, const char *name, int flags, struct stat *st = nullptr);
+
+// open_checked_dir(create false) on the directory part of 'path', then
+// open_checked_at on its last component.
+int open_checked(const char *path, int flags, struct stat *st = nullptr);
 
 }  // namespace fpss
 

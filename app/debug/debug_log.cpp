@@ -2,13 +2,16 @@
 // closing with a banner, and the debug start-up that opens it.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
 #include "core/family.h"
 #include "core/files.h"
 #include "core/process.h"
+#include "core/report.h"
 #include "ss_fp_debug.h"
 #include "ss_fp_mem.h"
 
@@ -77,9 +80,18 @@ void write_banner(FILE *stream, const char *format) {
 }
 
 // Opens 'path' for writing: appended to when it exists, else created (and
-// emptied, as "w" would).
+// emptied, as "w" would). A file that cannot be opened fails silently (the
+// debug log opens before the operation log makes /tmp/zlog); one that is
+// refused is reported.
 FILE *open_log_stream(const char *path, bool append) {
-    return fopen_nofollow(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC), 0666, append ? "a" : "w");
+    int fd = open_checked(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC));
+    if (fd < 0) {
+        if (errno == EPERM) FPSS_ERROR("fp_debug_file_open", "%s refused.\n", path);
+        return nullptr;
+    }
+    FILE *stream = ::fdopen(fd, append ? "a" : "w");
+    if (stream == nullptr) ::close(fd);
+    return stream;
 }
 
 int open_file() {

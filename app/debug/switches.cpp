@@ -14,6 +14,7 @@
 #include "core/relaxed.h"
 #include "core/report.h"
 #include "core/stdout.h"
+#include "debug/switch_file.h"
 #include "ss_fp_debug.h"
 
 // Switches 0 to 8: the enumerator and its keyword in the switch file.
@@ -117,10 +118,12 @@ void init_sw() {
     char path[SS_FP_DEBUG_PATH_SIZE];
     std::memcpy(path, ss_fp_debug_path, sizeof path);
     path[sizeof path - 1] = '\0';
+    // The file is read once; each switch is then looked up in that text.
+    debug::SwitchText text;
+    const bool found = debug::read_switch_file(path, text, "ss_fp_debug_init_sw");
     for (int i = 0; i < SS_FP_DBG_SW_COUNT; ++i) {
         const char *key = lib_fp_dbg_sw_str[i];
-        uint8_t on = 0;
-        ss_fp_debug_file_get(path, &on, key, static_cast<int>(std::strlen(key)));
+        const uint8_t on = found ? debug::find_switch(text, key, static_cast<int>(std::strlen(key))) : 0;
         store_relaxed(g_sw_readback[i], on);
         if (on == 1) {
             __atomic_fetch_or(&fp_debug_sw, lib_fp_dbg_flag[i], __ATOMIC_RELAXED);

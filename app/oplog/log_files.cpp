@@ -2,10 +2,12 @@
 // the switch between the two files, the memory-size query and the zero test.
 //
 // The files live in a world-writable tree and privileged processes write them,
-// so every open refuses a symbolic link in the file's place (O_NOFOLLOW) and
-// anything that is not a regular file, and the directory is made with
-// mkdir(2), never through a shell.
+// so the directory is checked once (core/files.h) and every file is opened
+// relative to it. A line is written whole or not at all: a short write is cut
+// back off the file, and a file size limit never kills the process.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
 #include <sys/types.h>
@@ -61,7 +63,11 @@ struct LogFiles {
     char second[kPathSize] = {};          // "<dir>/<name>_1.log"
     const char *current = nullptr;        // 'first' or 'second'; null until a start-up succeeds
     int32_t memtotal_kb = kDefaultMemKb;  // machine memory found by the last start-up
+    int dir = -1;                         // the checked directory; -1 until a start-up finds it
 };
+
+// The file's name inside the directory.
+const char *base_name(const char *path) { return path + sizeof kDir; }
 
 // 'g_files' is protected by 'g_files_mutex', held for a start-up, and for the
 // choice of a file, a switch and the writing of one line together, so that
@@ -74,32 +80,54 @@ LogFiles g_files GUARDED_BY(g_files_mutex);
 // Flags of the two ways a log file is opened; both create a missing file.
 constexpr int kAppend = O_WRONLY | O_CREAT | O_APPEND;
 constexpr int kTruncate = O_WRONLY | O_CREAT | O_TRUNC;
-constexpr mode_t kFileMode = 0666;
 
-int open_log(const char *path, int how) { return open_regular_nofollow(path, how, kFileMode); }
-
-// Writes 'len' bytes and closes 'fd'. Returns 0, or -1 when the text could not
-// be written whole or the close failed.
-int write_close(int fd, const char *text, size_t len) {
-    bool whole = true;
-    while (len > 0) {
-        ssize_t n = write(fd, text, len);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            whole = false;
-            break;
-        }
-        text += n;
-        len -= size_t(n);
-    }
-    int rc = close(fd);
-    return whole ? rc : -1;
+int open_log(const char *path, int how, struct stat *st) REQUIRES(g_files_mutex) {
+    return open_checked_at(g_files.dir, base_name(path), how, st);
 }
 
-// Size of a file; one that cannot be examined counts as empty.
-off_t file_size(const char *path) {
-    struct stat st;
-    return lstat(path, &st) == 0 ? st.st_size : 0;
+// Whether a file of 'size' bytes may take 'len' more under the process's file
+// size limit; writing past it would fail part-way.
+bool fits_size_limit(off_t size, size_t len) {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
+    return rlim_t(size) + len <= limit.rlim_cur;
+}
+
+// Writes the 'len' bytes of 'text' at the end of 'fd', a file of 'size' bytes,
+// whole or not at all: what a failed write left is cut off again. The file
+// size signal is held back meanwhile, so that the limit fails the write
+// instead of killing the process. True when the text was written whole.
+bool write_whole(int fd, off_t size, const char *text, size_t len) {
+    sigset_t xfsz, old, pending;
+    sigemptyset(&xfsz);
+    sigaddset(&xfsz, SIGXFSZ);
+    pthread_sigmask(SIG_BLOCK, &xfsz, &old);
+    sigpending(&pending);
+    const bool was_pending = sigismember(&pending, SIGXFSZ) == 1;
+    size_t done = 0;
+    while (done < len) {
+        ssize_t n = ::write(fd, text + done, len - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    if (done < len && done > 0) (void)::ftruncate(fd, size);
+    if (!was_pending) {
+        // Discard the signal this write raised, leaving any the host had.
+        const struct timespec now = {0, 0};
+        while (sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1)
+            if (sigtimedwait(&xfsz, nullptr, &now) < 0 && errno != EINTR) break;
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return done == len;
+}
+
+// Writes 'len' bytes and closes 'fd'. Returns 0, or -1 when the text could not
+// be written whole (nothing of it is left in the file) or the close failed.
+int write_close(int fd, const struct stat &st, const char *text, size_t len) {
+    const bool whole = fits_size_limit(st.st_size, len) && write_whole(fd, st.st_size, text, len);
+    int rc = ::close(fd);
+    return whole ? rc : -1;
 }
 
 // The process name of the log files: the process id when the status file
@@ -112,27 +140,19 @@ bool process_name(char (&name)[kProcessNameSize]) {
     return true;
 }
 
-// Creates 'dir' with its missing parents, as "mkdir -p" would. True when it
-// is a directory afterwards.
-bool make_dirs(const char *dir) {
-    char path[kPathSize];
-    std::snprintf(path, sizeof path, "%s", dir);
-    for (char *p = path + 1;; ++p) {
-        if (*p != '/' && *p != '\0') continue;
-        char c = *p;
-        *p = '\0';
-        if (mkdir(path, 0777) != 0 && errno != EEXIST) return false;
-        *p = c;
-        if (c == '\0') break;
-    }
-    struct stat st;
-    return stat(dir, &st) == 0 && S_ISDIR(st.st_mode);
+// Opens the directory, made with its missing parents as "mkdir -p" would and
+// checked; the one of an earlier start-up is let go.
+bool open_dir() REQUIRES(g_files_mutex) {
+    if (g_files.dir >= 0) ::close(g_files.dir);
+    g_files.dir = open_checked_dir(kDir, true);
+    return g_files.dir >= 0;
 }
 
-bool append_header(const char *path, const char *header, size_t len) {
-    int fd = open_log(path, kAppend);
+bool append_header(const char *path, const char *header, size_t len) REQUIRES(g_files_mutex) {
+    struct stat st;
+    int fd = open_log(path, kAppend, &st);
     if (fd < 0) return false;
-    write_close(fd, header, len);
+    write_close(fd, st, header, len);
     return true;
 }
 
@@ -164,7 +184,7 @@ int start_locked() REQUIRES(g_files_mutex) {
     }
     std::snprintf(g_files.first, sizeof g_files.first, "%s/%.*s.log", kDir, kMaxName, name);
     std::snprintf(g_files.second, sizeof g_files.second, "%s/%.*s_1.log", kDir, kMaxName, name);
-    if (!make_dirs(kDir)) {
+    if (!open_dir()) {
         FPSS_ERROR(kFunc, "ss_fp_dir create fail.\n");
         return -1;
     }
@@ -192,23 +212,36 @@ int start() {
 // Empties 'path' and writes the first file's header into it. A file that
 // cannot be emptied stays current all the same: the writer's own open then
 // decides about the line.
-void empty_file(const char *path) {
-    int fd = open_log(path, kTruncate);
+void empty_file(const char *path) REQUIRES(g_files_mutex) {
+    struct stat st;
+    int fd = open_log(path, kTruncate, &st);
     if (fd < 0) {
         say("open file fail");
         return;
     }
-    write_close(fd, kHeader, sizeof kHeader - 1);
+    write_close(fd, st, kHeader, sizeof kHeader - 1);
 }
 
-// The file for the next line, switching when the current one has grown past
-// the limit; null when the start-up fails.
-const char *choose_file_locked() REQUIRES(g_files_mutex) {
-    if (g_files.current == nullptr && start_locked() != 0) return nullptr;
-    if (file_size(g_files.current) <= size_limit(g_files.memtotal_kb)) return g_files.current;
+// Opens the current file for a line of 'len' bytes, running the start-up
+// when no file is current or the directory has gone (it is made again), and
+// switching files when the current one has grown past the limit or cannot
+// take the line under the file size limit. kNoFile when the start-up fails,
+// -1 when the file cannot be opened.
+constexpr int kNoFile = -2;
+
+int open_current_locked(size_t len, struct stat &st) REQUIRES(g_files_mutex) {
+    if (g_files.current == nullptr && start_locked() != 0) return kNoFile;
+    int fd = open_log(g_files.current, kAppend, &st);
+    if (fd < 0 && errno == ENOENT) {
+        if (start_locked() != 0) return kNoFile;
+        fd = open_log(g_files.current, kAppend, &st);
+    }
+    if (fd < 0) return -1;
+    if (st.st_size <= size_limit(g_files.memtotal_kb) && fits_size_limit(st.st_size, len)) return fd;
+    ::close(fd);
     g_files.current = g_files.current == g_files.first ? g_files.second : g_files.first;
     empty_file(g_files.current);
-    return g_files.current;
+    return open_log(g_files.current, kAppend, &st);
 }
 
 // Whether all 'len' bytes are zero, tested eight at a time when 'len' is a
@@ -234,14 +267,19 @@ bool is_all_zero(const uint8_t *data, int32_t len) {
 }  // namespace
 
 int64_t append_line(const char *func, const char *line, size_t len) {
+    // Reports are made once the lock is let go.
+    int fd;
+    int rc = 0;
     {
         MutexLock guard(&g_files_mutex);
-        const char *path = choose_file_locked();
-        if (path == nullptr) return 0;
-        int fd = open_log(path, kAppend);
-        if (fd >= 0) return write_close(fd, line, len);
+        struct stat st;
+        fd = open_current_locked(len, st);
+        if (fd >= 0) rc = write_close(fd, st, line, len);
     }
-    return FPSS_ERROR(func, "log acl open fail.\n");
+    if (fd == kNoFile) return 0;
+    if (fd < 0) return FPSS_ERROR(func, "log acl open fail.\n");
+    if (rc != 0) FPSS_ERROR(func, "log acl write fail.\n");
+    return rc;
 }
 
 }  // namespace oplog

@@ -17,10 +17,11 @@ constexpr size_t kLineSize = 1024;
 // Buffer handed to the platform's time text.
 constexpr size_t kTimeSize = 30;
 
-// Writes 'len' bytes of 'line' to the current log file. Returns the result of
-// closing the file (0, or -1 when the line could not be written whole), 0 when
-// no file is available, or the result of the "log acl open fail.\n" report,
-// which names 'func'.
+// Writes 'len' bytes of 'line' to the current log file, whole or not at all.
+// Returns the result of closing the file (0, or -1 when the line could not be
+// written whole, reported as "log acl write fail.\n"), 0 when no file is
+// available, or the result of the "log acl open fail.\n" report. Reports name
+// 'func'.
 int64_t append_line(const char *func, const char *line, size_t len);
 
 }  // namespace oplog

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <regex>
@@ -84,7 +86,12 @@ TEST_F(Switches, SetReadBackFilesAndNames) {
     EXPECT_EQ(ss_fp_debug_file_get(nullptr, &v, "ds", 2) + ss_fp_debug_file_get(file_.c_str(), nullptr, "ds", 2), -2);
     EXPECT_EQ(ss_fp_debug_file_set(file_.c_str(), -12) + ss_fp_debug_file_set(file_.c_str(), 5), 0);
     EXPECT_EQ(read_file(file_), "5");
-    EXPECT_EQ(ss_fp_debug_file_set("/dev/full", 5), EOF);  // the number cannot be written
+    const auto unwritable = [&] {  // the number cannot be written
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit none{0, RLIM_INFINITY};
+        return setrlimit(RLIMIT_FSIZE, &none) == 0 && ss_fp_debug_file_set(file_.c_str(), 5) == -1;
+    };
+    EXPECT_EXIT(std::exit(unwritable() ? 0 : 1), testing::ExitedWithCode(0), "");
     EXPECT_EQ(ss_fp_debug_file_set("/nonexistent/sw", 1) + ss_fp_debug_file_set(nullptr, 1), 0);
     for (int64_t n : {-1ll, 0ll, 1ll, 46ll, 47ll, 198ll, 199ll, 0xFFFFFFFFll}) {
         const char *rule = ss_fp_get_rule_name(uint32_t(n)), *action = ss_fp_get_action_name(int32_t(n));

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "fpss_test.h"
 #include "libss_fp_pub.h"
@@ -53,15 +54,22 @@ TEST(StartUp, RunsEveryStepInOrderAndReturnsTheLastOnesResult) {
     std::remove(ss_fp_debug_path);
 }
 
-TEST(StartUp, FailedHandlesAreReportedAndRolledBack) {
+TEST(StartUp, FailedHandlesAreReportedAndRolledBackKeepingTheLiveOnes) {
     g_policy_error_zlog_category = &g_steps;
     fp_debug_sw = SS_FP_DBG_FLAG_ERROR;
+    ASSERT_EQ(libss_fp_pub_init(), 0);  // the handles of a first start-up, which modules hold
+    const std::vector<fp_pub_hdl_t *> live(std::begin(fp_pub_hdl), std::end(fp_pub_hdl));
     fpss_test::for_each_fault(FP_MOD_MAX + 1, [&](int k) {  // one allocation per handle; the last start-up succeeds
         fpss_test::PlatformRecorder::reset();
         std::string out = fpss_test::flushed_output([&] { EXPECT_EQ(libss_fp_pub_init(), k > FP_MOD_MAX ? 0 : 2); });
         auto calls = fpss_test::PlatformRecorder::zlog_calls();
-        ASSERT_EQ(std::make_pair(handles(), calls.size()),
-                  std::make_pair(k > FP_MOD_MAX ? 11 : 0, size_t(k <= FP_MOD_MAX)));
+        ASSERT_EQ(std::make_tuple(handles(), std::equal(live.begin(), live.end(), fp_pub_hdl), calls.size()),
+                  std::make_tuple(11, k <= FP_MOD_MAX, size_t(k <= FP_MOD_MAX)));
+        for (int m = 0; m < FP_MOD_MAX; ++m) {  // the earlier handles still work (AddressSanitizer watches)
+            EXPECT_STREQ(live[size_t(m)]->mod_name, fp_mod_name[m]);
+            EXPECT_EQ(pthread_rwlock_rdlock(&live[size_t(m)]->cnt_hdl.lock), 0);
+            pthread_rwlock_unlock(&live[size_t(m)]->cnt_hdl.lock);
+        }
         const std::string line = calls.empty() ? "" : std::to_string(calls[0].line);
         EXPECT_EQ(out,
                   calls.empty() ? "" : "\n !!!!!!!!Error libss_fp_pub_init[" + line + "]:no enough memory, rv: -2");
@@ -69,6 +77,7 @@ TEST(StartUp, FailedHandlesAreReportedAndRolledBack) {
             EXPECT_EQ(std::tie(z.file, z.func, z.level, z.text),
                       std::make_tuple("app/libss_fp_pub.cpp", "libss_fp_pub_init", 100, "no enough memory, rv: -2"));
     });
+    for (fp_pub_hdl_t *h : live) ss_fp_free(h, "tests/startup");  // replaced by the last start-up
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -184,6 +186,17 @@ void for_each_fault(int n, const std::function<void(int)> &fn) {
         fn(k);
         FaultInjector::reset();
     }
+}
+
+PrivateMounts::PrivateMounts(bool proc)
+    : ok(unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("tmpfs", "/tmp", "tmpfs", 0, nullptr) == 0 &&
+         (!proc || mount("tmpfs", "/proc", "tmpfs", 0, nullptr) == 0)),
+      proc(proc) {}
+
+PrivateMounts::~PrivateMounts() {
+    if (proc) umount2("/proc", MNT_DETACH);
+    umount2("/tmp", MNT_DETACH);
 }
 
 }  // namespace fpss_test

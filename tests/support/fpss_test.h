@@ -14,6 +14,7 @@
 //   rewrites the file instead, for a deliberate change of format).
 // - Threads: run_threads(n, fn) runs fn(0) .. fn(n-1) on n threads that
 //   start together and joins them all.
+// - Private mounts: PrivateMounts gives a test its own empty /tmp.
 // - Allocation-failure walk: for_each_fault(n, fn) calls fn(k) once for each
 //   k in 1..n with the k-th system allocation from then on set to fail.
 #ifndef FPSS_TEST_H
@@ -90,6 +91,18 @@ std::string data_path(const std::string &name);
 
 // Threads: fn(i) for i in 0..n-1, each on its own thread, released together.
 void run_threads(int n, const std::function<void(int)> &fn);
+
+// A private mount namespace with an empty tmpfs over /tmp (and over /proc with
+// 'proc') while it lives; 'ok' is false where the machine does not allow it,
+// and the test then skips.
+struct PrivateMounts {
+    explicit PrivateMounts(bool proc = false);
+    ~PrivateMounts();
+    PrivateMounts(const PrivateMounts &) = delete;
+    PrivateMounts &operator=(const PrivateMounts &) = delete;
+    bool ok;
+    bool proc;
+};
 
 // Calls fn(k) for k = 1..n, each time after FaultInjector::fail_nth(k), and
 // resets the injector after each call.
