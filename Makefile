@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ make clang libclang-rt-dev libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
             libbenchmark-dev libreadline-dev binutils clang-format clang-tidy pkg-config
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 20
 PREFIX ?= /usr/local
 
 .PHONY: deps demo check check-asan check-consumer check-tsan check-fuzz bench coverage deb format format-check lint install clean
@@ -52,13 +52,18 @@ check-tsan: deps
 	cmake --build build/tsan -j $(JOBS) --target fpss_stress
 	cd build/tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --output-on-failure -L stress -j $(JOBS)
 
+# Each fuzz target for FUZZ_SECONDS (the seven together about three minutes),
+# starting from its seeds in tests/data/fuzz/<target>, which libFuzzer only
+# reads: the inputs it finds go into build/fuzz/corpus/<target> (the first
+# directory named), crashing ones into build/fuzz/artifacts/.
 check-fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_COMMON) -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_FUZZ=ON
 	cmake --build build/fuzz -j $(JOBS)
-	set -e; for f in build/fuzz/tests/fuzz/fuzz_*; do \
-	  [ -x "$$f" ] || continue; echo "== $$f ($(FUZZ_SECONDS)s)"; \
-	  mkdir -p build/fuzz/corpus/$$(basename $$f); \
-	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 build/fuzz/corpus/$$(basename $$f); \
+	set -e; mkdir -p build/fuzz/artifacts; for f in build/fuzz/tests/fuzz/fuzz_*; do \
+	  [ -f "$$f" ] && [ -x "$$f" ] || continue; name=$$(basename "$$f"); echo "== $$name ($(FUZZ_SECONDS)s)"; \
+	  mkdir -p build/fuzz/corpus/$$name; seeds=tests/data/fuzz/$$name; [ -d "$$seeds" ] || seeds=; \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -timeout=10 -print_final_stats=1 \
+	    -artifact_prefix=build/fuzz/artifacts/$$name- build/fuzz/corpus/$$name $$seeds; \
 	done
 
 bench: deps

@@ -1,14 +1,13 @@
-// Fuzzes the rule and action dumps with arbitrary flags and value bytes, and
-// the ACE, block and apply dumps with arbitrary records whose lengths match
-// the bytes that follow their head. Every value and record lives in a heap
-// block of exactly its size, so AddressSanitizer reports any read outside it.
-#include <fuzzer/FuzzedDataProvider.h>
-
+// Fuzzes the request-record dumps: rule and action values of any flag; ACE,
+// block and apply records whose lengths match the bytes after their head; the
+// ACL dump, the flag words with any bit count, the value-area check and the
+// address printers. Every value and record lives in a block of exactly its
+// size (exact_block.h).
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
-#include <vector>
+#include <iterator>
 
+#include "exact_block.h"
 #include "ss_fp_appmng.h"
 #include "ss_fp_appmng_dump.h"
 
@@ -16,92 +15,87 @@ namespace {
 
 int g_chips = 1;
 
-// Copies 'bytes' into a block of exactly their size and dumps it.
-template <class F>
-void with_exact(const std::vector<uint8_t> &bytes, F dump) {
-    if (bytes.empty()) {
-        dump(static_cast<const uint8_t *>(nullptr));
-        return;
-    }
-    auto *p = new uint8_t[bytes.size()];
-    std::memcpy(p, bytes.data(), bytes.size());
-    dump(static_cast<const uint8_t *>(p));
-    delete[] p;
+uint32_t flag(FuzzedDataProvider &in, uint32_t near) {
+    return in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, near) : in.ConsumeIntegral<uint32_t>();
 }
 
-// A record: its head from the input, with 'len_a' and 'len_b' (the two value
-// lengths, at offsets off_a and off_b of the head) set to split what remains
-// of the input (at most 65535 bytes each).
-std::vector<uint8_t> make_record(FuzzedDataProvider &in, size_t head, size_t off_a, size_t off_b) {
-    std::vector<uint8_t> rec = in.ConsumeBytes<uint8_t>(head);
-    rec.resize(head);
-    std::vector<uint8_t> values = in.ConsumeRemainingBytes<uint8_t>();
-    if (values.size() > 2 * 65535) values.resize(2 * 65535);
-    const size_t split = values.empty() ? 0 : values[0] % (values.size() + 1);
-    const uint16_t a = static_cast<uint16_t>(split > 65535 ? 65535 : split);
-    const uint16_t b = static_cast<uint16_t>(values.size() - a > 65535 ? 65535 : values.size() - a);
-    values.resize(static_cast<size_t>(a) + b);
-    std::memcpy(rec.data() + off_a, &a, 2);
-    std::memcpy(rec.data() + off_b, &b, 2);
-    rec.insert(rec.end(), values.begin(), values.end());
-    return rec;
+void rule(FuzzedDataProvider &in) {
+    const uint32_t f = flag(in, 200);
+    fuzz::Block v(fuzz::take(in, ss_fp_rule_value_len(f)));
+    FUZZ_CHECK(ss_fp_appmng_dump_rule(f, v.data()) == 0);
 }
+
+void action(FuzzedDataProvider &in) {
+    const uint32_t f = flag(in, 50);
+    fuzz::Block v(fuzz::take(in, ss_fp_action_value_len(f)));
+    FUZZ_CHECK(ss_fp_appmng_dump_action(f, v.data()) == 0);
+}
+
+// A record with its two value lengths at offsets A and B, in storage order.
+template <class T, size_t A, size_t B, int (*Dump)(const T *)>
+void record(FuzzedDataProvider &in) {
+    fuzz::Block r(fuzz::record_with_values(in, sizeof(T), A, B));
+    FUZZ_CHECK(Dump(r.as<T>()) == 0);
+}
+
+void acl(FuzzedDataProvider &in) {
+    fuzz::Block r(fuzz::take(in, sizeof(ss_fp_appmng_acl_t)));
+    FUZZ_CHECK(ss_fp_appmng_dump_acl(r.as<ss_fp_appmng_acl_t>()) == 0);
+}
+
+// Exactly the words that 'nbits' bits take; a count of 0 or below reads
+// none, which a one-byte block shows.
+void flag_words(FuzzedDataProvider &in) {
+    const int32_t nbits = in.ConsumeBool() ? in.ConsumeIntegralInRange<int32_t>(-64, 1 << 14)
+                                           : in.ConsumeIntegralInRange<int32_t>(INT32_MIN, 0);
+    fuzz::Block w(fuzz::take(in, nbits > 0 ? (size_t(nbits) + 31) / 32 * 4 : 1));
+    FUZZ_CHECK(ss_fp_appmng_dump_flags(w.as<uint32_t>(), nbits) == 0);
+}
+
+void value_area(FuzzedDataProvider &in) {
+    const uint32_t len = in.ConsumeIntegral<uint32_t>();
+    fuzz::Block area(fuzz::take(in, in.ConsumeIntegralInRange<size_t>(0, 4)));
+    ss_fp_appmng_printf_buffer(area.data(), len);
+}
+
+// An address pair of its exact size, or none.
+void address(FuzzedDataProvider &in) {
+    static int (*const printers[])(const void *) = {ss_fp_appmng_dump_mac, ss_fp_appmng_dump_ipv4,
+                                                    ss_fp_appmng_dump_ipv6};
+    static const size_t sizes[] = {12, 8, 32};
+    const size_t which = in.ConsumeIntegralInRange<size_t>(0, 2);
+    const bool given = in.ConsumeBool();
+    fuzz::Block pair(fuzz::take(in, given ? sizes[which] : 0));
+    FUZZ_CHECK(printers[which](pair.data()) == (given ? 0 : -1));
+}
+
+using Ace = ss_fp_appmng_ace_t;
+using Apply = ss_fp_appmng_apply_t;
+using Tlv = ss_fp_appmng_ace_tlv_t;
+void (*const kCases[])(FuzzedDataProvider &) = {
+    rule,
+    action,
+    record<Ace, offsetof(Ace, rule_len), offsetof(Ace, action_len), ss_fp_appmng_dump_ace>,
+    record<Apply, offsetof(Apply, action_len), offsetof(Apply, rule_len), ss_fp_appmng_dump_apply>,
+    record<Tlv, offsetof(Tlv, rule_len), offsetof(Tlv, action_len), ss_fp_appmng_dump_ace_tlv>,
+    acl,
+    flag_words,
+    value_area,
+    address,
+};
 
 }  // namespace
 
 extern "C" int libddm_get_local_chip_num(void) { return g_chips; }
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    // The dumps print a lot; only their reads matter here.
-    if (std::freopen("/dev/null", "w", stdout) == nullptr) return 0;
+    fuzz::silence_stdout();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider in(data, size);
     g_chips = in.ConsumeIntegralInRange<int>(-1, 10);
-    switch (in.ConsumeIntegralInRange<int>(0, 4)) {
-        case 0: {
-            const uint32_t flag =
-                in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 200) : in.ConsumeIntegral<uint32_t>();
-            std::vector<uint8_t> v = in.ConsumeBytes<uint8_t>(ss_fp_rule_value_len(flag));
-            v.resize(ss_fp_rule_value_len(flag));
-            with_exact(v, [&](const uint8_t *p) { ss_fp_appmng_dump_rule(flag, p); });
-            break;
-        }
-        case 1: {
-            const uint32_t flag =
-                in.ConsumeBool() ? in.ConsumeIntegralInRange<uint32_t>(0, 50) : in.ConsumeIntegral<uint32_t>();
-            std::vector<uint8_t> v = in.ConsumeBytes<uint8_t>(ss_fp_action_value_len(flag));
-            v.resize(ss_fp_action_value_len(flag));
-            with_exact(v, [&](const uint8_t *p) { ss_fp_appmng_dump_action(flag, p); });
-            break;
-        }
-        case 2: {
-            std::vector<uint8_t> r = make_record(in, sizeof(ss_fp_appmng_ace_t), offsetof(ss_fp_appmng_ace_t, rule_len),
-                                                 offsetof(ss_fp_appmng_ace_t, action_len));
-            with_exact(
-                r, [](const uint8_t *p) { ss_fp_appmng_dump_ace(reinterpret_cast<const ss_fp_appmng_ace_t *>(p)); });
-            break;
-        }
-        case 3: {
-            std::vector<uint8_t> r =
-                make_record(in, sizeof(ss_fp_appmng_apply_t), offsetof(ss_fp_appmng_apply_t, action_len),
-                            offsetof(ss_fp_appmng_apply_t, rule_len));
-            with_exact(r, [](const uint8_t *p) {
-                ss_fp_appmng_dump_apply(reinterpret_cast<const ss_fp_appmng_apply_t *>(p));
-            });
-            break;
-        }
-        default: {
-            std::vector<uint8_t> r =
-                make_record(in, sizeof(ss_fp_appmng_ace_tlv_t), offsetof(ss_fp_appmng_ace_tlv_t, rule_len),
-                            offsetof(ss_fp_appmng_ace_tlv_t, action_len));
-            with_exact(r, [](const uint8_t *p) {
-                ss_fp_appmng_dump_ace_tlv(reinterpret_cast<const ss_fp_appmng_ace_tlv_t *>(p));
-            });
-            break;
-        }
-    }
+    kCases[in.ConsumeIntegralInRange<size_t>(0, std::size(kCases) - 1)](in);
     return 0;
 }
