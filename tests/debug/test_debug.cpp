@@ -122,12 +122,20 @@ namespace {
 TEST(DebugShell, RegistersTheThreeCommandsAndReturnsTheLastResult) {
     const uint64_t m = 0x123456789abcull;
     EXPECT_EQ(ss_fp_debug_cmd_init(m), 30);
-    EXPECT_EQ(g_registered, (decltype(g_registered){
-                                {m, "debug", 0, "dbg_flags=%x, $d", reinterpret_cast<void *>(&ss_fp_debug_set_sw)},
-                                {m, "mem_record_show", 0, "show_detail=%d(0/1), $d",
-                                 reinterpret_cast<void *>(&ss_fp_debug_dump_mem_use_info_all)},
-                                {m, "mem_record_dbg", 0, "op=%d(0-close,1-open), $d",
-                                 reinterpret_cast<void *>(&ss_fp_debug_malloc_free_sw)}}));
+    ASSERT_EQ(g_registered.size(), 3u);
+    std::string log;
+    for (const auto &[module, name, flags, tmpl, handler] : g_registered)
+        log += std::to_string(module) + " " + name + " " + std::to_string(flags) + " " + tmpl + "\n";
+    // The shell calls each handler as int(uint32_t): "debug" stores the word, "mem_record_dbg" takes any
+    // non-zero value (here one with a zero low byte) as on, "mem_record_show" prints the report.
+    const auto call = [&](size_t i, uint32_t v) {
+        int rv = -9;
+        log += flushed_output([&] { rv = reinterpret_cast<int (*)(uint32_t)>(std::get<4>(g_registered[i]))(v); });
+        log += " -> " + std::to_string(rv) + " word " + std::to_string(fp_debug_sw) + " statistics " +
+               std::to_string(malloc_free_sw) + "\n";
+    };
+    call(0, 0x208), call(2, 0x100), call(2, 0), call(1, 0);
+    EXPECT_TRUE(golden("debug/shell.txt", log));
 }
 
 class DebugLog : public testing::Test {
