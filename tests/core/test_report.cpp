@@ -4,6 +4,7 @@
 #include <future>
 
 #include "core/report.h"
+#include "core/text.h"
 #include "fpss_test.h"
 
 using fpss_test::flushed_output;
@@ -68,6 +69,16 @@ TEST(Report, NoticeAssertionAndStartUpTraceFollowTheirOwnSwitch) {
         EXPECT_EQ(flushed_output(report), expected) << i;
     }
     EXPECT_TRUE(PlatformRecorder::zlog_calls().empty() && unlocked());
+}
+
+// The bounded text builder: empty when made, cut at its body, the end text cut to the room kept for it.
+TEST(Text, CutsBodyAndEndToTheirRoom) {
+    fpss::Text<8, 2> t;  // five body characters, two end characters and the NUL
+    EXPECT_EQ(std::string(t.str()) + "|" + std::to_string(t.size()), "|0");
+    t.add("%s", "abc"), t.add("%d", 12345);
+    EXPECT_EQ(std::make_tuple(std::string(t.str()), t.size(), t.cut()), std::make_tuple("abc12", size_t(5), true));
+    t.finish(" \n\n"), t.add("x");
+    EXPECT_EQ(std::make_tuple(std::string(t.str()), t.size()), std::make_tuple("abc12 \n", size_t(7)));
 }
 
 }  // namespace

@@ -47,6 +47,12 @@ TEST_F(Switches, SetReadBackFilesAndNames) {
     step("set 0x1ff", [] { return ss_fp_debug_set_sw(0x1FF), 0; });
     step("set 0x208", [] { return ss_fp_debug_set_sw(0x208), 0; });
     step("dump no flag bitmaps", [] { return ss_fp_dump_rule_flag(nullptr) * 10 + ss_fp_dump_action_flag(nullptr); });
+    step("dump rule flags 1 and 198 (not printed), action flag 46", [] {
+        uint32_t rules[SS_FP_RULE_FLAG_WORDS] = {2, 0, 0, 0, 0, 0, 1u << (198 % 32)},
+                 actions[SS_FP_ACTION_FLAG_WORDS] = {};
+        actions[1] = 1u << (46 % 32);
+        return ss_fp_dump_rule_flag(rules) * 10 + ss_fp_dump_action_flag(actions) + 5;
+    });
     // The start-up read-back: {word before, switch file (null: none)}
     for (const auto &[before, file] : std::initializer_list<std::pair<uint32_t, const char *>>{
              {0, "error\n1\nnotice\n0\n"},
