@@ -1,11 +1,11 @@
-// What the fuzz targets share: input bytes in a heap block of exactly their
-// size, so that AddressSanitizer reports any read past what a caller handed
-// over, and the records built from the input on top of it.
+// What the fuzz targets share: input bytes in a heap block of exactly their size, so that AddressSanitizer
+// reports any read past what a caller handed over, and the records built from the input on top of it.
 #ifndef FPSS_FUZZ_EXACT_BLOCK_H
 #define FPSS_FUZZ_EXACT_BLOCK_H
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -16,8 +16,7 @@
 
 namespace fuzz {
 
-// A heap copy of some bytes, exactly as long as they are; no bytes give a
-// null pointer.
+// A heap copy of some bytes, exactly as long as they are; no bytes give a null pointer.
 class Block {
   public:
     explicit Block(const std::vector<uint8_t> &bytes = {}) {
@@ -52,20 +51,16 @@ inline std::vector<uint8_t> text(FuzzedDataProvider &in, size_t max) {
     return std::vector<uint8_t>(s.c_str(), s.c_str() + s.size() + 1);
 }
 
-// A head of 'head' bytes whose two 16-bit lengths (at 'off_a' and 'off_b', the
-// first and the second kind of values in storage order) split the rest of
-// the input, at most 65535 bytes each; the values follow the head.
+// A head of 'head' bytes whose two 16-bit lengths (at 'off_a' and 'off_b', the first and the second kind of
+// values in storage order) split the rest of the input, at most 65535 bytes each; the values follow the head.
 inline std::vector<uint8_t> record_with_values(FuzzedDataProvider &in, size_t head, size_t off_a, size_t off_b) {
-    std::vector<uint8_t> rec = take(in, head);
-    std::vector<uint8_t> values = in.ConsumeRemainingBytes<uint8_t>();
-    if (values.size() > 2 * 65535) values.resize(2 * 65535);
+    std::vector<uint8_t> rec = take(in, head), values = in.ConsumeRemainingBytes<uint8_t>();
+    values.resize(std::min<size_t>(values.size(), 2 * 65535));
     const size_t split = values.empty() ? 0 : values[0] % (values.size() + 1);
-    const uint16_t a = static_cast<uint16_t>(split > 65535 ? 65535 : split);
-    const uint16_t b = static_cast<uint16_t>(values.size() - a > 65535 ? 65535 : values.size() - a);
-    values.resize(size_t{a} + b);
-    std::memcpy(rec.data() + off_a, &a, 2);
-    std::memcpy(rec.data() + off_b, &b, 2);
-    rec.insert(rec.end(), values.begin(), values.end());
+    const auto a = static_cast<uint16_t>(std::min<size_t>(split, 65535));
+    const auto b = static_cast<uint16_t>(std::min<size_t>(values.size() - a, 65535));
+    std::memcpy(rec.data() + off_a, &a, 2), std::memcpy(rec.data() + off_b, &b, 2);
+    rec.insert(rec.end(), values.begin(), values.begin() + a + b);
     return rec;
 }
 

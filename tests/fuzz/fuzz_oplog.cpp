@@ -1,21 +1,14 @@
-// Fuzzes the seven operation-log writers with arbitrary records, operation
-// numbers and texts under an arbitrary platform time text: any bytes, a
-// buffer filled to its last byte with no NUL, or a failure. Records, private
-// areas and texts live in blocks of exactly their size (exact_block.h).
-//
-// Every call must leave the files as the log promises: after a time failure
-// nothing changes; otherwise one line is added, at most 1023 bytes, starting
-// with the time text and "--" and ending in a line end (" \n" for the text
-// writer), into the current file or, when that one is over the limit, into
-// the other one, emptied and given the header first. The machine is given
-// 1 GiB, so the files switch at 512 KiB: the two files of this program under
-// /tmp/zlog/ss_fp_log stay near 1 MiB however long it runs. Run one process
-// at a time: the check reads the files back.
+// Fuzzes the seven operation-log writers with arbitrary records, private areas, numbers and texts, each
+// in a block of exactly its size or none (exact_block.h), under a time text of any bytes, one filling its
+// buffer without a NUL, or a failure. A failure changes no file; otherwise one line is added (the time text,
+// "--", at most 1023 bytes, a line end) to the current file or, past the limit (512 KiB of the 1 GiB this
+// program fakes), to the other, emptied and given the header. One process at a time: it reads them back.
 #include <sys/stat.h>
 #include <sys/sysinfo.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -30,8 +23,7 @@ namespace {
 constexpr off_t kLimit = 512 * 1024;
 constexpr char kHeader[] = "\n--------------log file-------------\n";
 
-enum class Clock { kFails, kFilled, kText };
-Clock g_clock = Clock::kText;
+enum class Clock { kFails, kFilled, kText } g_clock = Clock::kText;
 std::string g_time;  // the text, or what fills the buffer
 
 std::string g_files[2];
@@ -42,72 +34,38 @@ off_t size_of(int i) {
     return stat(g_files[i].c_str(), &st) == 0 ? st.st_size : -1;
 }
 
-std::string read_from(int i, off_t from) {
-    std::ifstream f(g_files[i], std::ios::binary);
-    f.seekg(from);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-template <class T>
-fuzz::Block maybe(FuzzedDataProvider &in) {
-    return fuzz::Block(in.ConsumeBool() ? fuzz::take(in, sizeof(T)) : std::vector<uint8_t>());
-}
-
-fuzz::Block maybe_text(FuzzedDataProvider &in, size_t max) {
-    return fuzz::Block(in.ConsumeBool() ? fuzz::text(in, max) : std::vector<uint8_t>());
-}
-
-int32_t op(FuzzedDataProvider &in) {
-    return in.ConsumeBool() ? in.ConsumeIntegralInRange<int32_t>(-1, 3) : in.ConsumeIntegral<int32_t>();
+fuzz::Block maybe(FuzzedDataProvider &in, size_t n) {
+    return fuzz::Block(in.ConsumeBool() ? fuzz::take(in, n) : std::vector<uint8_t>());
 }
 
 int64_t write_one(FuzzedDataProvider &in, int writer) {
     using Acl = ss_fp_appmng_acl_t;
-    using Priv = uint8_t[32];
-    switch (writer) {
-        case 0: {
-            fuzz::Block acl = maybe<Acl>(in), priv = maybe<Priv>(in);
-            return ss_fp_log_op_acl(acl.as<Acl>(), priv.data(), op(in));
-        }
-        case 1: {
-            fuzz::Block acl = maybe<Acl>(in), ace = maybe<ss_fp_appmng_ace_t>(in), priv = maybe<Priv>(in);
-            return ss_fp_log_op_ace(acl.as<Acl>(), ace.as<ss_fp_appmng_ace_t>(), priv.data(), op(in));
-        }
-        case 2: {
-            fuzz::Block acl = maybe<Acl>(in), apply = maybe<ss_fp_appmng_apply_t>(in), priv = maybe<Priv>(in);
-            return ss_fp_log_op_apply(acl.as<Acl>(), apply.as<ss_fp_appmng_apply_t>(), priv.data(), op(in));
-        }
-        case 3: {
-            fuzz::Block type = maybe_text(in, 1200);
-            const int32_t grp = in.ConsumeIntegral<int32_t>(), mbr = in.ConsumeIntegral<int32_t>();
-            return ss_fp_log_notify(type.as<char>(), grp, mbr, in.ConsumeIntegral<int32_t>());
-        }
-        case 4: {
-            fuzz::Block pcl = maybe<ssd_policy_pcl_t>(in);
-            return ssd_policy_log_op_pcl(pcl.as<ssd_policy_pcl_t>(), op(in));
-        }
-        case 5: {
-            fuzz::Block apply = maybe<ssd_policy_pcl_apply_t>(in);
-            return ssd_policy_log_op_pcl_apply(apply.as<ssd_policy_pcl_apply_t>(), op(in));
-        }
-        default: {
-            fuzz::Block text = maybe_text(in, 2100);
-            return ssd_policy_log(text.as<char>());
-        }
-    }
+    constexpr size_t kRecord[] = {0, sizeof(ss_fp_appmng_ace_t), sizeof(ss_fp_appmng_apply_t),
+                                  0, sizeof(ssd_policy_pcl_t),   sizeof(ssd_policy_pcl_apply_t),
+                                  0};
+    const fuzz::Block acl = maybe(in, sizeof(Acl)), rec = maybe(in, kRecord[writer]), priv = maybe(in, 32);
+    const fuzz::Block text(in.ConsumeBool() ? fuzz::text(in, writer == 3 ? 1200 : 2100) : std::vector<uint8_t>());
+    const int32_t op = in.ConsumeBool() ? in.ConsumeIntegralInRange<int32_t>(-1, 3) : in.ConsumeIntegral<int32_t>();
+    const int32_t grp = in.ConsumeIntegral<int32_t>(), mbr = in.ConsumeIntegral<int32_t>();
+    return writer == 0   ? ss_fp_log_op_acl(acl.as<Acl>(), priv.data(), op)
+           : writer == 1 ? ss_fp_log_op_ace(acl.as<Acl>(), rec.as<ss_fp_appmng_ace_t>(), priv.data(), op)
+           : writer == 2 ? ss_fp_log_op_apply(acl.as<Acl>(), rec.as<ss_fp_appmng_apply_t>(), priv.data(), op)
+           : writer == 3 ? ss_fp_log_notify(text.as<char>(), grp, mbr, op)
+           : writer == 4 ? ssd_policy_log_op_pcl(rec.as<ssd_policy_pcl_t>(), op)
+           : writer == 5 ? ssd_policy_log_op_pcl_apply(rec.as<ssd_policy_pcl_apply_t>(), op)
+                         : ssd_policy_log(text.as<char>());
 }
 
-// The line the last writer added, where the switch rule puts it.
-std::string added_line(const off_t (&before)[2]) {
+// The text the last writer added, where the switch rule puts it; the other file must be unchanged.
+std::string added_text(const off_t (&before)[2]) {
     const bool switched = before[g_current] > kLimit;
-    if (switched) g_current = 1 - g_current;
+    g_current ^= switched;
     FUZZ_CHECK(size_of(1 - g_current) == before[1 - g_current]);
-    std::string line = read_from(g_current, switched ? 0 : before[g_current]);
-    if (switched) {
-        FUZZ_CHECK(line.compare(0, sizeof kHeader - 1, kHeader) == 0);
-        line.erase(0, sizeof kHeader - 1);
-    }
-    return line;
+    std::ifstream f(g_files[g_current], std::ios::binary);
+    f.seekg(switched ? 0 : before[g_current]);
+    const std::string text(std::istreambuf_iterator<char>(f), {});
+    FUZZ_CHECK(!switched || text.compare(0, sizeof kHeader - 1, kHeader) == 0);
+    return switched ? text.substr(sizeof kHeader - 1) : text;
 }
 
 }  // namespace
@@ -123,8 +81,7 @@ extern "C" __attribute__((visibility("default"))) char *qx_time_2_string(char *b
 
 extern "C" __attribute__((visibility("default"))) int sysinfo(struct sysinfo *info) noexcept {
     std::memset(info, 0, sizeof *info);
-    info->totalram = 1024 * 1024;
-    info->mem_unit = 1024;
+    info->totalram = 1024 * 1024, info->mem_unit = 1024;
     return 0;
 }
 
@@ -133,28 +90,19 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     std::string name;
     std::getline(std::ifstream("/proc/self/comm"), name);
     for (int i = 0; i < 2; ++i) g_files[i] = "/tmp/zlog/ss_fp_log/" + name + (i == 0 ? ".log" : "_1.log");
-    if (ss_fp_log_op_init() != 0) {
-        std::fprintf(stderr, "the operation log cannot start under /tmp/zlog\n");
-        std::abort();
-    }
+    if (ss_fp_log_op_init() != 0) std::abort();  // the log cannot start under /tmp/zlog
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider in(data, size);
-    const int writer = in.ConsumeIntegralInRange<int>(0, 6);
-    const int clock = in.ConsumeIntegralInRange<int>(0, 7);
+    const int writer = in.ConsumeIntegralInRange<int>(0, 6), clock = in.ConsumeIntegralInRange<int>(0, 7);
     g_clock = clock == 0 ? Clock::kFails : clock == 1 ? Clock::kFilled : Clock::kText;
     g_time = in.ConsumeRandomLengthString(40);
     const off_t before[2] = {size_of(0), size_of(1)};
     FUZZ_CHECK(write_one(in, writer) == 0);
-    if (g_clock == Clock::kFails) {
-        FUZZ_CHECK(size_of(0) == before[0] && size_of(1) == before[1]);
-        return 0;
-    }
-    const std::string line = added_line(before);
-    std::string head = g_time.substr(0, 29);
-    head = head.substr(0, head.find('\0')) + "--";
+    if (g_clock == Clock::kFails) return FUZZ_CHECK(size_of(0) == before[0] && size_of(1) == before[1]), 0;
+    const std::string line = added_text(before), head = std::string(g_time.substr(0, 29).c_str()) + "--";
     const std::string end = writer == 6 ? " \n" : "\n";
     FUZZ_CHECK(line.size() <= 1023 && line.size() >= head.size() + end.size());
     FUZZ_CHECK(line.compare(0, head.size(), head) == 0 && line.compare(line.size() - end.size(), end.size(), end) == 0);
