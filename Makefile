@@ -2,7 +2,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES := cmake g++ make clang libclang-rt-dev libprotobuf-c-dev protobuf-c-compiler libgtest-dev libgmock-dev \
-            libbenchmark-dev libreadline-dev binutils clang-format clang-tidy pkg-config
+            libbenchmark-dev libglib2.0-dev libreadline-dev binutils clang-format clang-tidy pkg-config
 CMAKE_COMMON := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 FUZZ_SECONDS ?= 20
 PREFIX ?= /usr/local
@@ -70,6 +70,7 @@ bench: deps
 	cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DFPSS_BUILD_TESTS=OFF -DFPSS_BUILD_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	./bench/run.sh build/bench
+	build/bench/bench/ratios/bench_ratios
 
 # Line and branch coverage of the library by the whole suite (gcovr).
 coverage: deps

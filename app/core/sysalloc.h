@@ -8,6 +8,7 @@
 #define FPSS_CORE_SYSALLOC_H
 
 #include <cstdlib>
+#include <cstring>
 
 #if FPSS_FAULT_INJECTION
 extern "C" int fpss_test_alloc_fault(void) __attribute__((weak, visibility("default")));
@@ -25,6 +26,17 @@ inline bool alloc_fault() {
 
 inline void *sys_malloc(size_t n) { return alloc_fault() ? nullptr : std::malloc(n); }
 inline void *sys_calloc(size_t count, size_t size) { return alloc_fault() ? nullptr : std::calloc(count, size); }
+// A zero-filled block of count * size bytes, as calloc makes it (one system
+// allocation). Small blocks come from malloc, whose per-thread cache calloc
+// does not use, and are cleared here; large ones keep calloc's fresh pages.
+inline void *sys_zalloc(size_t count, size_t size) {
+    constexpr size_t kSmall = 4096;
+    if (size != 0 && count > kSmall / size) return sys_calloc(count, size);
+    size_t n = count * size;
+    void *p = sys_malloc(n);
+    if (p != nullptr) std::memset(p, 0, n);
+    return p;
+}
 inline void *sys_realloc(void *p, size_t n) { return alloc_fault() ? nullptr : std::realloc(p, n); }
 inline void sys_free(void *p) { std::free(p); }
 

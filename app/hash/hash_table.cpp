@@ -5,6 +5,7 @@
 
 #include "core/list.h"
 #include "core/sysalloc.h"
+#include "hash/hash_insert.h"
 #include "libss_hash.h"
 
 static_assert(offsetof(libss_hash_node_t, link) == 0, "a chain link must be usable as its node");
@@ -53,6 +54,49 @@ int visit_buckets(libss_hash_t *hash, uint32_t first, uint32_t end, libss_hash_o
 
 }  // namespace
 
+namespace fpss {
+
+int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning) {
+    if (hash == nullptr) return -1;
+    auto *node = static_cast<libss_hash_node_t *>(sys_malloc(sizeof(libss_hash_node_t)));
+    if (node == nullptr) return -12;
+    node->item = item;
+    uint32_t b = bucket_of(hash, item);
+    list_add_head(&node->link, &hash->buckets[b]);
+    uint8_t count = ++hash->bucket_num[b];
+    if (count > hash->max_bucket_num) hash->max_bucket_num = count;
+    hash->item_num++;
+    if (hash->bucket_warning_size != 0 && count > hash->bucket_warning_size) {
+        *warning = HashWarning{hash, b, hash->bucket_warning_size, count};
+    }
+    return 0;
+}
+
+void *hash_find(libss_hash_t *hash, void *key) {
+    if (hash == nullptr) return nullptr;
+    libss_hash_node_t *node = find_node(hash, bucket_of(hash, key), key);
+    return node != nullptr ? node->item : nullptr;
+}
+
+void hash_del(libss_hash_t *hash, void *key) {
+    if (hash == nullptr) return;
+    uint32_t b = bucket_of(hash, key);
+    libss_hash_node_t *node = find_node(hash, b, key);
+    if (node == nullptr) return;
+    list_del(&node->link);
+    hash->bucket_num[b]--;
+    hash->item_num--;
+    sys_free(node);
+}
+
+void print_bucket_warning(const HashWarning &warning) {
+    if (warning.hash == nullptr) return;
+    std::printf("hash :%p bucket[%d] warning %d cur:%d \n", static_cast<const void *>(warning.hash),
+                static_cast<int>(warning.bucket), static_cast<int>(warning.limit), static_cast<int>(warning.count));
+}
+
+}  // namespace fpss
+
 extern "C" {
 
 libss_hash_t *libss_create_hash(uint32_t size, libss_hash_func_t hash_func, libss_hash_cmp_func_t cmp_func) {
@@ -91,38 +135,15 @@ void libss_destroy_hash(libss_hash_t *hash) {
 }
 
 int libss_hash_insert_item(libss_hash_t *hash, void *item) {
-    if (hash == nullptr) return -1;
-    auto *node = static_cast<libss_hash_node_t *>(fpss::sys_malloc(sizeof(libss_hash_node_t)));
-    if (node == nullptr) return -12;
-    node->item = item;
-    uint32_t b = bucket_of(hash, item);
-    fpss::list_add_head(&node->link, &hash->buckets[b]);
-    uint8_t count = ++hash->bucket_num[b];
-    if (count > hash->max_bucket_num) hash->max_bucket_num = count;
-    hash->item_num++;
-    if (hash->bucket_warning_size != 0 && count > hash->bucket_warning_size) {
-        std::printf("hash :%p bucket[%d] warning %d cur:%d \n", static_cast<void *>(hash), static_cast<int>(b),
-                    static_cast<int>(hash->bucket_warning_size), static_cast<int>(count));
-    }
-    return 0;
+    fpss::HashWarning warning{};
+    int rv = fpss::hash_insert_quiet(hash, item, &warning);
+    fpss::print_bucket_warning(warning);
+    return rv;
 }
 
-void libss_hash_del_item(libss_hash_t *hash, void *key) {
-    if (hash == nullptr) return;
-    uint32_t b = bucket_of(hash, key);
-    libss_hash_node_t *node = find_node(hash, b, key);
-    if (node == nullptr) return;
-    fpss::list_del(&node->link);
-    hash->bucket_num[b]--;
-    hash->item_num--;
-    fpss::sys_free(node);
-}
+void libss_hash_del_item(libss_hash_t *hash, void *key) { fpss::hash_del(hash, key); }
 
-void *libss_hash_find_item(libss_hash_t *hash, void *key) {
-    if (hash == nullptr) return nullptr;
-    libss_hash_node_t *node = find_node(hash, bucket_of(hash, key), key);
-    return node != nullptr ? node->item : nullptr;
-}
+void *libss_hash_find_item(libss_hash_t *hash, void *key) { return fpss::hash_find(hash, key); }
 
 int libss_hash_each_item_op(libss_hash_t *hash, libss_hash_op_func_t func, void *arg) {
     if (hash == nullptr || hash->table_size == 0) return 0;

@@ -47,7 +47,7 @@ uint32_t load_le32(const unsigned char *p) {
            static_cast<uint32_t>(p[3]) << 24;
 }
 
-void mix(uint32_t &a, uint32_t &b, uint32_t &c) {
+inline __attribute__((always_inline)) void mix(uint32_t &a, uint32_t &b, uint32_t &c) {
     a -= b;
     a -= c;
     a ^= (c >> 13);
@@ -138,6 +138,20 @@ bool resize(ss_fp_mem_info_hash_t *t, uint32_t n) {
 }
 
 }  // namespace
+
+ss_fp_mem_info_t *mem_table_find(const ss_fp_mem_info_t *key, uint32_t *slot) {
+    ss_fp_mem_info_hash_t *t = ss_fp_mem_info_list;
+    if (t == nullptr) return nullptr;
+    uint32_t i = find_slot(t, key);
+    if (i == t->slot_count) return nullptr;
+    *slot = i;
+    return t->slots[i];
+}
+
+bool mem_table_holds(uint32_t slot, const ss_fp_mem_info_t *rec) {
+    const ss_fp_mem_info_hash_t *t = ss_fp_mem_info_list;
+    return t != nullptr && slot < t->slot_count && is_live(t->slot_flags, slot) && t->slots[slot] == rec;
+}
 
 uint32_t mem_key_hash(const char (&file_name)[SS_FP_MEM_FILE_NAME_LEN]) {
     const auto *k = reinterpret_cast<const unsigned char *>(file_name);

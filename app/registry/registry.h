@@ -33,7 +33,12 @@
 // creation and insertion. The registry's lock is taken before a group's lock,
 // never while one is held. Creation looks again under the exclusive lock, so
 // two threads naming one new group make one group. Lookups release their lock
-// before the node is used: nothing is ever removed.
+// before the node is used: nothing is ever removed. No report prints while one
+// of these locks is held exclusively (a host's log hook may count through the
+// same registry), and the dumps print from snapshots taken under them.
+//
+// A thread's repeated lookups of one pair of names come from its lookup cache
+// (registry/lookup_cache.h) without any lock.
 #ifndef FPSS_REGISTRY_REGISTRY_H
 #define FPSS_REGISTRY_REGISTRY_H
 
@@ -47,7 +52,9 @@
 #include "core/list.h"
 #include "core/locks.h"
 #include "core/report.h"
+#include "hash/hash_insert.h"
 #include "libss_hash.h"
+#include "registry/lookup_cache.h"
 #include "ss_fp_mem.h"
 
 namespace fpss {
@@ -122,6 +129,7 @@ class Registry {
     // Makes a zero-filled registry ready: its lock and its operations.
     static int init(Hdl *hdl) {
         if (hdl == nullptr) return refuse(kFnInit.s);
+        forget_all();
         pthread_rwlock_init(&hdl->lock, nullptr);
         Traits::set_ops(hdl);
         return 0;
@@ -192,7 +200,32 @@ class Registry {
     static constexpr auto kCallInsertInfo = join("libss_hash_insert_item(", Traits::kToken, "_grp->", Traits::kToken,
                                                  "_hash, (void *)", Traits::kToken, "_info)");
 
+    // The node from this thread's lookup cache, once the cached nodes are seen
+    // to carry the names the caller's pointers hold now.
+    static Info *cached(Hdl *hdl, const char *grp, const char *name, Grp **g) {
+        void *gv = nullptr;
+        auto *info = static_cast<Info *>(cached_node(hdl, grp, name, &gv));
+        if (info == nullptr) return nullptr;
+        *g = static_cast<Grp *>(gv);
+        if (std::strncmp(info->name, name, kInfoNameLen) != 0 || std::strncmp((*g)->name, grp, kGrpNameLen) != 0) {
+            return nullptr;
+        }
+        return info;
+    }
+
     static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {
+        Grp *g = nullptr;
+        Info *info = cached(hdl, grp, name, &g);
+        if (info == nullptr) {
+            info = find_or_make_slow(hdl, grp, name, &g);
+            if (info == nullptr) return nullptr;
+            remember_node(hdl, grp, name, g, info);
+        }
+        Traits::on_found(g, up);
+        return info;
+    }
+
+    static Info *find_or_make_slow(Hdl *hdl, const char *grp, const char *name, Grp **found) {
         if (Traits::kNamesFirst && (too_long(name, kInfoNameLen) || too_long(grp, kGrpNameLen))) return nullptr;
         if (!make_grp_table(hdl)) {
             FPSS_ERROR(kFnFindOrMake.s, "%s call failed, rv = %d", kCallGrpTable.s, -2);
@@ -210,23 +243,25 @@ class Registry {
             FPSS_ERROR(kFnFindOrMake.s, "no enough memory, rv: %d", -2);
             return nullptr;
         }
-        Traits::on_found(g, up);
+        *found = g;
         return info;
     }
 
     // Makes the group table on first use. False when it cannot be made.
     static bool make_grp_table(Hdl *hdl) {
         if (load_acquire(hdl->grp_hash) != nullptr) return true;
-        WriteLock guard(&hdl->lock);
-        if (hdl->grp_hash != nullptr) return true;
-        libss_hash_t *t = libss_create_hash(kGrpTableSize, &name_hash<kGrpNameLen>, &name_cmp<kGrpNameLen>);
-        if (t == nullptr) {
-            FPSS_ERROR(kFnMakeGrpTable.s, "mem malloc failed");
-            return false;
+        {
+            WriteLock guard(&hdl->lock);
+            if (hdl->grp_hash != nullptr) return true;
+            libss_hash_t *t = libss_create_hash(kGrpTableSize, &name_hash<kGrpNameLen>, &name_cmp<kGrpNameLen>);
+            if (t != nullptr) {
+                libss_hash_set_bucket_warning_size(t, kGrpWarning);
+                __atomic_store_n(&hdl->grp_hash, t, __ATOMIC_RELEASE);
+                return true;
+            }
         }
-        libss_hash_set_bucket_warning_size(t, kGrpWarning);
-        __atomic_store_n(&hdl->grp_hash, t, __ATOMIC_RELEASE);
-        return true;
+        FPSS_ERROR(kFnMakeGrpTable.s, "mem malloc failed");
+        return false;
     }
 
     // The node of 'name' in 'table', looked up under 'lock' held shared.
@@ -246,19 +281,33 @@ class Registry {
         return lookup<Info, kInfoNameLen>(&g->lock, Traits::info_hash(g), name);
     }
 
-    template <int (*Each)(Grp *)>
-    static int visit(void *item, void *) {
-        return Each(static_cast<Grp *>(item));
+    struct Groups {
+        Grp *at[kMaxGroups];
+        int32_t num;
+    };
+
+    static int collect_grp(void *item, void *arg) {
+        auto *groups = static_cast<Groups *>(arg);
+        if (groups->num == kMaxGroups) return 1;
+        groups->at[groups->num++] = static_cast<Grp *>(item);
+        return 0;
     }
 
-    // Runs 'Each' on every group, under the registry's lock held shared
-    // ('grp' null; a non-zero result ends the walk), or on the group named,
-    // with no registry lock held. 0, or why the group named was not found.
+    // Runs 'Each' on every group in table order ('grp' null; a non-zero result
+    // ends the walk), or on the group named. The groups are listed under the
+    // registry's lock held shared and visited after it (groups are never
+    // removed). 0, or why the group named was not found.
     template <int (*Each)(Grp *)>
     static int on_groups(Hdl *hdl, const char *grp) {
         if (grp == nullptr) {
-            ReadLock guard(&hdl->lock);
-            libss_hash_each_item_op(hdl->grp_hash, &visit<Each>, nullptr);
+            Groups groups;
+            groups.num = 0;
+            {
+                ReadLock guard(&hdl->lock);
+                libss_hash_each_item_op(hdl->grp_hash, &collect_grp, &groups);
+            }
+            for (int32_t i = 0; i < groups.num && Each(groups.at[i]) == 0; ++i) {
+            }
             return 0;
         }
         if (too_long(grp, kGrpNameLen)) return kENameLen;
@@ -291,18 +340,24 @@ class Registry {
     // is returned) or 'count' has reached 'max' (null). Null too when the
     // insertion fails, reported as 'func' with 'call'. The caller releases
     // 'node' when something else comes back.
+    // The chain-length warning and the failure report print after the lock.
     template <class Node, class Count>
     static Node *insert(pthread_rwlock_t *lock, libss_hash_t *const &table, Count *count, Count max, Node *node,
                         const char *func, const char *call) {
-        WriteLock guard(lock);
-        auto *existing = static_cast<Node *>(libss_hash_find_item(table, node->name));
-        if (existing != nullptr || *count >= max) return existing;
-        int rv = libss_hash_insert_item(table, node);
+        HashWarning warning{};
+        int rv;
+        {
+            WriteLock guard(lock);
+            auto *existing = static_cast<Node *>(libss_hash_find_item(table, node->name));
+            if (existing != nullptr || *count >= max) return existing;
+            rv = hash_insert_quiet(table, node, &warning);
+            if (rv == 0) ++*count;
+        }
+        print_bucket_warning(warning);
         if (rv != 0) {
             FPSS_ERROR(func, "%s call failed, rv = %d", call, rv);
             return nullptr;
         }
-        ++*count;
         return node;
     }
 
@@ -336,9 +391,12 @@ class Registry {
     }
 
     static bool make_info_table(Grp *g) {
-        WriteLock guard(&g->lock);
-        Traits::info_hash(g) = libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
-        if (Traits::info_hash(g) != nullptr) return true;
+        {
+            WriteLock guard(&g->lock);
+            Traits::info_hash(g) =
+                libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
+            if (Traits::info_hash(g) != nullptr) return true;
+        }
         FPSS_ERROR(kFnMakeInfoTable.s, "mem malloc failed");
         return false;
     }
@@ -377,11 +435,12 @@ class Registry {
     struct Collect {
         ss_fp_list_t rows;
         uint64_t sum;
+        uint32_t lost;  // rows that could not be allocated
     };
 
     // Snapshots one node, adds its figure to the sum (also when no row can be
-    // allocated) and links its row before the first row whose name is not
-    // smaller.
+    // allocated: that is reported after the walk) and links its row before the
+    // first row whose name is not smaller.
     static int collect_row(void *item, void *arg) {
         auto *c = static_cast<Collect *>(arg);
         Info snap;
@@ -389,7 +448,7 @@ class Registry {
         c->sum += Traits::sum_figure(snap);
         auto *row = static_cast<Row *>(ss_fp_calloc(1, sizeof(Row), kFamily.tag));
         if (row == nullptr) {
-            FPSS_ERROR(kFnCollectRow.s, "mem malloc failed");
+            c->lost++;
             return 0;
         }
         row->info = snap;
@@ -407,10 +466,12 @@ class Registry {
         Collect c;
         list_init(&c.rows);
         c.sum = 0;
+        c.lost = 0;
         {
             ReadLock guard(&g->lock);
             libss_hash_each_item_op(Traits::info_hash(g), &collect_row, &c);
         }
+        for (; c.lost != 0; c.lost--) FPSS_ERROR(kFnCollectRow.s, "mem malloc failed");
         Traits::print_table_head();
         while (!list_empty(&c.rows)) {
             ss_fp_list_t *first = c.rows.next;

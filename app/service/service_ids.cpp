@@ -12,6 +12,8 @@
 #include "core/locks.h"
 #include "core/report.h"
 #include "core/stdout.h"
+#include "hash/hash_insert.h"
+#include "memory/mem_stats.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_service.h"
 
@@ -88,7 +90,7 @@ struct Ids {
     static Node *find_locked(Hdl *h, uint32_t id) {
         Node key{};
         S::key(&key) = id;
-        return static_cast<Node *>(libss_hash_find_item(S::table(h), &key));
+        return static_cast<Node *>(hash_find(S::table(h), &key));
     }
 
     // The node of 'id', or null with the miss noticed as 'func'.
@@ -123,7 +125,7 @@ struct Ids {
     static int add_locked(Hdl *h, uint32_t id, uint32_t extra, Node **out) {
         Node *node = nullptr;
         if (extra <= static_cast<uint32_t>(INT_MAX) - sizeof(Node)) {
-            node = static_cast<Node *>(ss_fp_malloc(static_cast<int>(sizeof(Node) + extra), kFamily.tag));
+            node = static_cast<Node *>(tracked_malloc(static_cast<int>(sizeof(Node) + extra), kFamily.tag));
         }
         if (node == nullptr) {
             FPSS_NOTICE(S::kAdd, "%s", S::kAllocNotice);
@@ -131,7 +133,9 @@ struct Ids {
         }
         S::live(h)++;
         S::key(node) = id;
-        int rv = libss_hash_insert_item(S::table(h), node);
+        HashWarning warning{};
+        int rv = hash_insert_quiet(S::table(h), node, &warning);
+        print_bucket_warning(warning);
         if (rv != 0) {
             FPSS_NOTICE(S::kAdd, "%s", S::kInsertNotice);
             release_locked(h, node);
@@ -144,14 +148,14 @@ struct Ids {
     // Frees a node that is in no table and no list, and uncounts it.
     static void release_locked(Hdl *h, Node *p) {
         if (!FPSS_CHECK(p != NULL)) return;
-        ss_fp_free(p, kFamily.tag);
+        tracked_free(p, kFamily.tag);
         S::live(h)--;
     }
 };
 
 // Removes an outbound node from its table and its inbound node's list, and frees it.
 void drop_out_locked(Hdl *h, OutNode *out) {
-    libss_hash_del_item(h->service_out_hash, out);
+    hash_del(h->service_out_hash, out);
     list_del(&out->list);
     Ids<OutNode>::release_locked(h, out);
 }
@@ -162,7 +166,7 @@ void drop_in_locked(Hdl *h, InNode *in) {
         drop_out_locked(h, FPSS_LIST_ENTRY(in->service_out_list.next, OutNode, list));
     }
     FPSS_CHECK(list_empty(&in->service_out_list));
-    libss_hash_del_item(h->service_in_hash, in);
+    hash_del(h->service_in_hash, in);
     Ids<InNode>::release_locked(h, in);
 }
 
