@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kDirFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-bool trusted_owner(const struct stat &st) { return st.st_uid == geteuid() || st.st_uid == 0; }
+bool trusted_owner(const struct stat &st) { return st.st_uid == 0 || st.st_uid == geteuid(); }
 
 bool trusted_dir(int fd) {
     struct stat st;

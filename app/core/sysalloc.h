@@ -34,6 +34,7 @@ inline void *sys_zalloc(size_t count, size_t size) {
     if (size != 0 && count > kSmall / size) return sys_calloc(count, size);
     size_t n = count * size;
     void *p = sys_malloc(n);
+    asm("" : "+r"(p));  // the compiler would fold malloc and memset back into calloc
     if (p != nullptr) std::memset(p, 0, n);
     return p;
 }

@@ -10,6 +10,30 @@
 
 namespace fpss {
 
+// Bucket indexes without a hardware division. A power-of-two bucket count
+// takes a mask; another count, once a table of that size has been made, its
+// remainder as ((magic * h) * n) >> 64 with magic = 2^64 / n + 1, exact for
+// every 32-bit h and n. The counts share a few slots, each written once.
+struct Divisor {
+    uint8_t claimed;
+    uint32_t n;      // 0 until 'magic' is ready (release store)
+    uint64_t magic;
+};
+constexpr uint32_t kDivisors = 16;
+extern Divisor g_divisors[kDivisors];
+
+// Lets tables of 'n' buckets index without a division.
+void learn_divisor(uint32_t n);
+
+// hash % table_size.
+inline uint32_t bucket_index(const libss_hash_t *hash, uint32_t h) {
+    const uint32_t n = hash->table_size;
+    if ((n & (n - 1)) == 0) return h & (n - 1);
+    const Divisor &d = g_divisors[n % kDivisors];
+    if (__atomic_load_n(&d.n, __ATOMIC_ACQUIRE) != n) return h % n;
+    return static_cast<uint32_t>((static_cast<unsigned __int128>(d.magic * h) * n) >> 64);
+}
+
 // A chain-length warning to print: 'hash' null when there is none.
 struct HashWarning {
     const libss_hash_t *hash;

@@ -27,7 +27,7 @@ uint32_t bucket_count_for(uint32_t expected) {
 libss_hash_node_t *node_of(ss_fp_list_t *link) { return reinterpret_cast<libss_hash_node_t *>(link); }
 
 uint32_t bucket_of(const libss_hash_t *hash, void *item_or_key) {
-    return hash->hash_func(item_or_key) % hash->table_size;
+    return fpss::bucket_index(hash, hash->hash_func(item_or_key));
 }
 
 // The first node of bucket 'b' that matches 'key', or null.
@@ -55,6 +55,20 @@ int visit_buckets(libss_hash_t *hash, uint32_t first, uint32_t end, libss_hash_o
 }  // namespace
 
 namespace fpss {
+
+Divisor g_divisors[kDivisors];
+
+void learn_divisor(uint32_t n) {
+    if (n == 0 || (n & (n - 1)) == 0) return;
+    Divisor &d = g_divisors[n % kDivisors];
+    uint8_t free_slot = 0;
+    if (__atomic_load_n(&d.n, __ATOMIC_ACQUIRE) != 0 ||
+        !__atomic_compare_exchange_n(&d.claimed, &free_slot, uint8_t{1}, false, __ATOMIC_ACQ_REL, __ATOMIC_RELAXED)) {
+        return;  // that slot has a divisor of its own
+    }
+    d.magic = UINT64_MAX / n + 1;
+    __atomic_store_n(&d.n, n, __ATOMIC_RELEASE);
+}
 
 int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning) {
     if (hash == nullptr) return -1;
@@ -119,6 +133,7 @@ libss_hash_t *libss_create_hash(uint32_t size, libss_hash_func_t hash_func, libs
         fpss::list_init(&hash->buckets[b]);
     }
     hash->table_size = n;
+    fpss::learn_divisor(n);
     hash->item_num = 0;
     hash->bucket_warning_size = 0;
     hash->max_bucket_num = 0;

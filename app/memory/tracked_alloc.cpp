@@ -91,8 +91,7 @@ ss_fp_mem_info_t *record_of_locked(const char *file) {
     return rec;
 }
 
-void count_allocation(const char *file, int size) {
-    if (!counting(file)) return;
+__attribute__((noinline)) void count_allocation_on(const char *file, int size) {
     MutexLock guard(&g_mem_stats_mutex);
     ss_fp_mem_info_t *rec = record_of_locked(file);
     if (rec == nullptr) return;
@@ -102,11 +101,19 @@ void count_allocation(const char *file, int size) {
     si->count++;
 }
 
-void count_release(const char *file) {
-    if (!counting(file)) return;
+__attribute__((noinline)) void count_release_on(const char *file) {
     MutexLock guard(&g_mem_stats_mutex);
     ss_fp_mem_info_t *rec = record_of_locked(file);
     if (rec != nullptr) rec->count--;
+}
+
+// The statistics switch is tested inline; the counting itself is out of line.
+inline void count_allocation(const char *file, int size) {
+    if (counting(file)) count_allocation_on(file, size);
+}
+
+inline void count_release(const char *file) {
+    if (counting(file)) count_release_on(file);
 }
 
 void print_record(const char *name, int32_t count) { fpss::say("[%-120s]: %d\n", name, static_cast<int>(count)); }

@@ -85,34 +85,46 @@ int open_log(const char *path, int how, struct stat *st) REQUIRES(g_files_mutex)
     return open_checked_at(g_files.dir, base_name(path), how, st);
 }
 
-// Whether a file of 'size' bytes may take 'len' more under the process's file
-// size limit; writing past it would fail part-way.
-bool fits_size_limit(off_t size, size_t len) {
+// The process's file size limit now; RLIM_INFINITY when there is none (or it
+// cannot be read). A line reads it once.
+rlim_t file_size_limit() {
     struct rlimit limit;
-    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return true;
-    return rlim_t(size) + len <= limit.rlim_cur;
+    return getrlimit(RLIMIT_FSIZE, &limit) != 0 ? RLIM_INFINITY : limit.rlim_cur;
+}
+
+// Whether a file of 'size' bytes may take 'len' more under the file size limit
+// 'limit'; writing past it would fail part-way.
+bool fits_size_limit(rlim_t limit, off_t size, size_t len) {
+    return limit == RLIM_INFINITY || rlim_t(size) + len <= limit;
 }
 
 // Writes the 'len' bytes of 'text' at the end of 'fd', a file of 'size' bytes,
 // whole or not at all: what a failed write left is cut off again. The file
 // size signal is held back meanwhile, so that the limit fails the write
 // instead of killing the process. True when the text was written whole.
-bool write_whole(int fd, off_t size, const char *text, size_t len) {
+//
+// Only a write refused for the limit raises the signal. Under a finite limit
+// 'limit' the pending set is read first, so that a signal the host already had
+// stays pending; with no limit a write raises it only when the limit was set
+// meanwhile, which its EFBIG shows, and that signal is discarded.
+bool write_whole(int fd, off_t size, const char *text, size_t len, rlim_t limit) {
     sigset_t xfsz, old, pending;
     sigemptyset(&xfsz);
     sigaddset(&xfsz, SIGXFSZ);
     pthread_sigmask(SIG_BLOCK, &xfsz, &old);
-    sigpending(&pending);
-    const bool was_pending = sigismember(&pending, SIGXFSZ) == 1;
+    const bool limited = limit != RLIM_INFINITY;
+    const bool was_pending = limited && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    bool refused = false;
     size_t done = 0;
     while (done < len) {
         ssize_t n = ::write(fd, text + done, len - done);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EFBIG) refused = true;
         if (n <= 0) break;
         done += size_t(n);
     }
     if (done < len && done > 0) (void)::ftruncate(fd, size);
-    if (!was_pending) {
+    if (!was_pending && (limited || refused)) {
         // Discard the signal this write raised, leaving any the host had.
         const struct timespec now = {0, 0};
         while (sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1)
@@ -124,8 +136,8 @@ bool write_whole(int fd, off_t size, const char *text, size_t len) {
 
 // Writes 'len' bytes and closes 'fd'. Returns 0, or -1 when the text could not
 // be written whole (nothing of it is left in the file) or the close failed.
-int write_close(int fd, const struct stat &st, const char *text, size_t len) {
-    const bool whole = fits_size_limit(st.st_size, len) && write_whole(fd, st.st_size, text, len);
+int write_close(int fd, const struct stat &st, const char *text, size_t len, rlim_t limit = file_size_limit()) {
+    const bool whole = fits_size_limit(limit, st.st_size, len) && write_whole(fd, st.st_size, text, len, limit);
     int rc = ::close(fd);
     return whole ? rc : -1;
 }
@@ -229,7 +241,7 @@ void empty_file(const char *path) REQUIRES(g_files_mutex) {
 // -1 when the file cannot be opened.
 constexpr int kNoFile = -2;
 
-int open_current_locked(size_t len, struct stat &st) REQUIRES(g_files_mutex) {
+int open_current_locked(size_t len, struct stat &st, rlim_t limit) REQUIRES(g_files_mutex) {
     if (g_files.current == nullptr && start_locked() != 0) return kNoFile;
     int fd = open_log(g_files.current, kAppend, &st);
     if (fd < 0 && errno == ENOENT) {
@@ -237,7 +249,7 @@ int open_current_locked(size_t len, struct stat &st) REQUIRES(g_files_mutex) {
         fd = open_log(g_files.current, kAppend, &st);
     }
     if (fd < 0) return -1;
-    if (st.st_size <= size_limit(g_files.memtotal_kb) && fits_size_limit(st.st_size, len)) return fd;
+    if (st.st_size <= size_limit(g_files.memtotal_kb) && fits_size_limit(limit, st.st_size, len)) return fd;
     ::close(fd);
     g_files.current = g_files.current == g_files.first ? g_files.second : g_files.first;
     empty_file(g_files.current);
@@ -273,8 +285,9 @@ int64_t append_line(const char *func, const char *line, size_t len) {
     {
         MutexLock guard(&g_files_mutex);
         struct stat st;
-        fd = open_current_locked(len, st);
-        if (fd >= 0) rc = write_close(fd, st, line, len);
+        const rlim_t limit = file_size_limit();
+        fd = open_current_locked(len, st, limit);
+        if (fd >= 0) rc = write_close(fd, st, line, len, limit);
     }
     if (fd == kNoFile) return 0;
     if (fd < 0) return FPSS_ERROR(func, "log acl open fail.\n");

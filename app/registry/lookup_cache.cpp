@@ -1,6 +1,7 @@
 // The per-thread lookup cache of the registries: a small direct-mapped table
-// per thread, reached through a thread-specific key (no static thread-local
-// storage in a library that may be loaded at run time).
+// per thread, allocated on the thread's first lookup. The library's static
+// thread-local storage is one pointer to it (a library that may be loaded at
+// run time keeps that small); a thread-specific key frees it at thread exit.
 #include "registry/lookup_cache.h"
 
 #include <pthread.h>
@@ -33,7 +34,12 @@ struct Cache {
 // before use.
 uint64_t g_epoch = 1;
 
-void free_cache(void *cache) { std::free(cache); }
+__thread Cache *t_cache __attribute__((tls_model("initial-exec"))) = nullptr;
+
+void free_cache(void *cache) {
+    if (t_cache == cache) t_cache = nullptr;
+    std::free(cache);
+}
 
 struct Key {
     pthread_key_t key{};
@@ -66,12 +72,11 @@ Entry &slot_of(Cache *c, const void *hdl, const char *grp, const char *name) {
 // it cannot be made. The cache is not a record of the library: it comes from
 // the C library directly, outside the allocation fault hook.
 Cache *this_thread(bool make) {
-    Key &k = cache_key();
-    if (!k.ok) return nullptr;
-    auto *c = static_cast<Cache *>(pthread_getspecific(k.key));
+    Cache *c = t_cache;
     uint64_t epoch = __atomic_load_n(&g_epoch, __ATOMIC_ACQUIRE);
     if (c == nullptr) {
-        if (!make) return nullptr;
+        Key &k = cache_key();
+        if (!make || !k.ok) return nullptr;
         c = static_cast<Cache *>(std::calloc(1, sizeof(Cache)));
         if (c == nullptr) return nullptr;
         if (pthread_setspecific(k.key, c) != 0) {
@@ -79,6 +84,7 @@ Cache *this_thread(bool make) {
             return nullptr;
         }
         c->epoch = epoch;
+        t_cache = c;
     } else if (c->epoch != epoch) {
         std::memset(c->entries, 0, sizeof c->entries);
         c->epoch = epoch;

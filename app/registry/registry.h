@@ -114,6 +114,16 @@ int name_cmp(void *item, void *key) {
     return (la == lb && std::memcmp(a, b, la) == 0) ? 0 : -1;
 }
 
+// Whether 'caller' is the name 'node' holds (NUL-terminated within W bytes).
+template <size_t W>
+bool same_name(const char *node, const char *caller) {
+    for (size_t i = 0; i < W; ++i) {
+        if (node[i] != caller[i]) return false;
+        if (node[i] == '\0') return true;
+    }
+    return false;
+}
+
 template <class T>
 T *load_acquire(T *const &p) {
     return __atomic_load_n(&p, __ATOMIC_ACQUIRE);
@@ -207,10 +217,7 @@ class Registry {
         auto *info = static_cast<Info *>(cached_node(hdl, grp, name, &gv));
         if (info == nullptr) return nullptr;
         *g = static_cast<Grp *>(gv);
-        if (std::strncmp(info->name, name, kInfoNameLen) != 0 || std::strncmp((*g)->name, grp, kGrpNameLen) != 0) {
-            return nullptr;
-        }
-        return info;
+        return same_name<kInfoNameLen>(info->name, name) && same_name<kGrpNameLen>((*g)->name, grp) ? info : nullptr;
     }
 
     static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {

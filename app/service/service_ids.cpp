@@ -12,6 +12,7 @@
 #include "core/locks.h"
 #include "core/report.h"
 #include "core/stdout.h"
+#include "core/sysalloc.h"
 #include "hash/hash_insert.h"
 #include "memory/mem_stats.h"
 #include "ss_fp_mem.h"
@@ -87,10 +88,40 @@ struct Ids {
     }
     static libss_hash_t *make_table() { return libss_create_hash(kTableSize, &hash, &cmp); }
 
+    // The table's own walk, with this side's hash and comparison inlined
+    // (the table is made with them; one that is not goes the generic way).
+    static libss_hash_node_t *find_link_locked(libss_hash_t *t, uint32_t id) {
+        ss_fp_list_t *head = &t->buckets[bucket_index(t, id)];
+        for (ss_fp_list_t *l = head->next; l != head; l = l->next) {
+            auto *link = reinterpret_cast<libss_hash_node_t *>(l);
+            if (S::key(static_cast<Node *>(link->item)) == id) return link;
+        }
+        return nullptr;
+    }
+
+    static bool own_table(const libss_hash_t *t) { return t != nullptr && t->hash_func == &hash && t->cmp_func == &cmp; }
+
     static Node *find_locked(Hdl *h, uint32_t id) {
+        libss_hash_t *t = S::table(h);
+        if (own_table(t)) {
+            libss_hash_node_t *link = find_link_locked(t, id);
+            return link != nullptr ? static_cast<Node *>(link->item) : nullptr;
+        }
         Node key{};
         S::key(&key) = id;
-        return static_cast<Node *>(hash_find(S::table(h), &key));
+        return static_cast<Node *>(hash_find(t, &key));
+    }
+
+    // Takes 'node' out of its table: libss_hash_del_item() by its key.
+    static void unlink_locked(Hdl *h, Node *node) {
+        libss_hash_t *t = S::table(h);
+        if (!own_table(t)) return hash_del(t, node);
+        libss_hash_node_t *link = find_link_locked(t, S::key(node));
+        if (link == nullptr) return;
+        list_del(&link->link);
+        t->bucket_num[bucket_index(t, S::key(node))]--;
+        t->item_num--;
+        sys_free(link);
     }
 
     // The node of 'id', or null with the miss noticed as 'func'.
@@ -108,7 +139,7 @@ struct Ids {
         uint32_t id = S::last(h);
         for (uint64_t tries = 0; tries <= S::live(h); ++tries) {
             id = (id == UINT32_MAX) ? 1 : id + 1;
-            if (find_locked(h, id) == nullptr) break;
+            if (S::live(h) == 0 || find_locked(h, id) == nullptr) break;  // no live node: no id is held
         }
         S::last(h) = id;
         return id;
@@ -155,7 +186,7 @@ struct Ids {
 
 // Removes an outbound node from its table and its inbound node's list, and frees it.
 void drop_out_locked(Hdl *h, OutNode *out) {
-    hash_del(h->service_out_hash, out);
+    Ids<OutNode>::unlink_locked(h, out);
     list_del(&out->list);
     Ids<OutNode>::release_locked(h, out);
 }
@@ -166,7 +197,7 @@ void drop_in_locked(Hdl *h, InNode *in) {
         drop_out_locked(h, FPSS_LIST_ENTRY(in->service_out_list.next, OutNode, list));
     }
     FPSS_CHECK(list_empty(&in->service_out_list));
-    hash_del(h->service_in_hash, in);
+    Ids<InNode>::unlink_locked(h, in);
     Ids<InNode>::release_locked(h, in);
 }
 

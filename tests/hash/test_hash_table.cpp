@@ -128,3 +128,24 @@ TEST_P(HashTest, FailedAllocationsLeaveNothingBehindAndNoTableIsRefused) {
 INSTANTIATE_TEST_SUITE_P(Hashes, HashTest, ::testing::Range(0, 3));
 
 }  // namespace
+
+// Every item sits in bucket hash % bucket count, the counts of power-of-two and other sizes alike, for hashes at
+// both ends of 32 bits (a one-bucket walk of each finds it there).
+TEST(HashBuckets, EveryItemSitsInItsHashModuloTheBucketCount) {
+    for (uint32_t expected : {3u, 20u, 100u, 512u, 1024u, 0u, 300000u}) {
+        libss_hash_t *h = libss_create_hash(expected, identity_hash, key_cmp);
+        ASSERT_NE(h, nullptr);
+        const uint32_t n = h->table_size;
+        uint32_t keys[] = {0, 1, n - 1, n, n + 1, 2 * n - 1, 0x7fffffffU, 2654435761U, 0xfffffffeU, 0xffffffffU};
+        for (uint32_t &k : keys) ASSERT_EQ(libss_hash_insert_item(h, &k), 0);
+        for (uint32_t &k : keys) {
+            std::string seen;
+            EXPECT_EQ(libss_hash_each_item_op_partly(h, name_it, &seen, n, k % n), 0);
+            EXPECT_NE((" " + seen).find(" " + std::to_string(k) + " "), std::string::npos) << n << " " << k;
+            EXPECT_EQ(libss_hash_find_item(h, &k), &k);
+        }
+        for (uint32_t &k : keys) libss_hash_del_item(h, &k);
+        EXPECT_EQ(libss_hash_get_current_item_num(h), 0u);
+        libss_destroy_hash(h);
+    }
+}

@@ -1,8 +1,18 @@
 // Memory accounting: the allocation-record table, the tracked allocator and its report, the resource records.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstring>
+#include <functional>
+#include <future>
+#include <iterator>
 #include <sstream>
+#include <thread>
+#include <utility>
 
 #include "fpss_test.h"
 #include "ss_fp_mem.h"
@@ -141,6 +151,67 @@ TEST_F(MemTest, SwitchCommandAndCountsAcrossItsChanges) {
     EXPECT_EQ(flushed_output([] { EXPECT_EQ(ss_fp_debug_dump_mem_use_info_all(1), -1); }), "");
     EXPECT_TRUE(ss_fp_mem_info_hash_size() == 0 && ss_fp_mem_info_hash_traverse(name_it, nullptr) == 0 && !rec(kFile) &&
                 !ss_fp_mem_info_cache_create(nullptr, key_of(kFile)));
+}
+
+// Repeated calls from one name pointer come from the recent hits: a table growth, a removed or destroyed record, a
+// rewritten name buffer and a new table each send the next call back to the table (ASan sees any use of a freed one).
+TEST_F(MemTest, RecentHitsNeverOutliveTheirRecordOrName) {
+    char name[16] = "app/a";
+    auto drop = [](ss_fp_mem_info_t *r) {  // a record out of the table, with its size records
+        for (ss_fp_list_t *l = r->size_list.next, *next; l != &r->size_list; l = next) next = l->next, free(l);
+        free(r);
+    };
+    ss_fp_mem_info_t *removed = nullptr;
+    const std::pair<std::function<void()>, const char *> steps[] = {  // then a counted call; the counts after it
+        {[] {}, "1 0"},
+        {[] {}, "2 0"},
+        {[] { for (int i = 0; i < 40; ++i) ss_fp_malloc(-1, ("app/grow" + std::to_string(i)).c_str()); }, "3 0"},
+        {[&] { ss_fp_mem_info_hash_remove(removed = rec("app/a")); }, "1 0"},
+        {[&] {
+             ss_fp_mem_info_t *r = rec("app/a");
+             drop(std::exchange(removed, nullptr));
+             for (ss_fp_list_t *l = r->size_list.next, *next; l != &r->size_list; l = next) next = l->next, free(l);
+             ss_fp_mem_info_cache_destroy(r);
+         },
+         "1 0"},
+        {[&] { std::strcpy(name, "app/b"); }, "1 1"},
+        {[&] { std::strcpy(name, "app/a"), restart(); }, "1 0"},
+    };
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        steps[i].first();
+        ss_fp_malloc(-1, name);  // counted, no block
+        EXPECT_EQ(std::to_string(count_of("app/a")) + " " + std::to_string(count_of("app/b")), steps[i].second) << i;
+    }
+    EXPECT_EQ(ss_fp_mem_info_hash_size(), 1u);
+}
+
+// The report prints from a copy: while standard output is stalled in the middle of it, tracked calls go on.
+TEST_F(MemTest, AStalledReportHoldsUpNoTrackedCall) {
+    for (int i = 0; i < 60; ++i) ss_fp_malloc(-1, ("app/file" + std::to_string(i)).c_str());  // 7 KiB of report
+    int fds[2];
+    ASSERT_TRUE(pipe(fds) == 0 && fcntl(fds[1], F_SETPIPE_SZ, 4096) == 4096);
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(fds[1], STDOUT_FILENO);
+    std::thread report([] { ss_fp_debug_dump_mem_use_info_all(1); });
+    int queued = 0;  // a full pipe: the report has stalled in the middle
+    while (ioctl(fds[0], FIONREAD, &queued) == 0 && queued < 4096 - 124) std::this_thread::yield();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto counted = std::async(std::launch::async, [] { ss_fp_malloc(-1, "app/file0"); });
+    const bool went_on = counted.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+    std::string text;
+    std::thread drain([&] {
+        char buf[4096];
+        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+    });
+    report.join();
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved), close(fds[1]);
+    drain.join();
+    close(fds[0]);
+    EXPECT_TRUE(went_on && count_of("app/file0") == 2);
+    EXPECT_NE(text.find("====end ss_fp_debug_dump_mem_use_info===="), std::string::npos);
 }
 
 // Allocations of a first counted call: table state (at start-up), block, record, table flags and slots, size record.

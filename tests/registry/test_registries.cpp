@@ -177,3 +177,24 @@ TEST(RegistryEntries, DumpResetAndEnableByModule) {
 }
 
 }  // namespace
+
+// A thread's repeated lookups come from its cache: a rewritten name buffer and a handle made again at the same
+// address each lead back to the registry, and every count lands on the node of the names it gave.
+TEST(RegistryCache, CachedLookupsFollowTheNamesAndTheHandle) {
+    static libss_fp_cnt_hdl_t h;
+    static libss_hash_t *first_groups;  // keeps the first handle's nodes reachable once it is made again
+    char grp[8] = "", name[8] = "";
+    ASSERT_EQ(libss_fp_cnt_init_hdl_func(&h), 0);
+    for (auto [g, n] : {std::pair{"g", "a"}, {"g", "a"}, {"g", "b"}, {"h", "b"}, {"g", "a"}, {"h", "a"}}) {
+        std::strcpy(grp, g), std::strcpy(name, n);
+        ASSERT_EQ(h.inc(&h, grp, name), 0);
+    }
+    EXPECT_EQ(Cnt::figures(&h, "g", "a") + ", " + Cnt::figures(&h, "g", "b") + ", " + Cnt::figures(&h, "h", "b") +
+                  ", " + Cnt::figures(&h, "h", "a"),
+              "3 4 enable 0, 1 4 enable 0, 1 2 enable 0, 1 2 enable 0");
+    first_groups = h.grp_hash;
+    h = libss_fp_cnt_hdl_t{};
+    ASSERT_EQ(libss_fp_cnt_init_hdl_func(&h), 0);
+    ASSERT_EQ(h.inc(&h, grp, name), 0);
+    EXPECT_TRUE(h.grp_num == 1 && h.grp_hash != first_groups && Cnt::figures(&h, "h", "a") == "1 1 enable 0");
+}
