@@ -16,7 +16,7 @@ namespace fpss {
 // every 32-bit h and n. The counts share a few slots, each written once.
 struct Divisor {
     uint8_t claimed;
-    uint32_t n;      // 0 until 'magic' is ready (release store)
+    uint32_t n;  // 0 until 'magic' is ready (release store)
     uint64_t magic;
 };
 constexpr uint32_t kDivisors = 16;

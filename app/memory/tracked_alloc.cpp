@@ -253,7 +253,8 @@ int ss_fp_debug_dump_mem_use_info(ss_fp_mem_info_t *rec, const uint32_t *show_de
     print_record(rec->file_name, rec->count);
     if (show_detail == nullptr || *show_detail == 0) return 0;
     ss_fp_list_t *head = &rec->size_list;
-    for (ss_fp_list_t *l = head->next; l != head; l = l->next) print_size(size_info_of(l)->size, size_info_of(l)->count);
+    for (ss_fp_list_t *l = head->next; l != head; l = l->next)
+        print_size(size_info_of(l)->size, size_info_of(l)->count);
     return 0;
 }
 

@@ -313,7 +313,8 @@ class Registry {
                 ReadLock guard(&hdl->lock);
                 libss_hash_each_item_op(hdl->grp_hash, &collect_grp, &groups);
             }
-            for (int32_t i = 0; i < groups.num && Each(groups.at[i]) == 0; ++i) {
+            for (int32_t i = 0; i < groups.num; ++i) {
+                if (Each(groups.at[i]) != 0) break;
             }
             return 0;
         }
@@ -400,8 +401,7 @@ class Registry {
     static bool make_info_table(Grp *g) {
         {
             WriteLock guard(&g->lock);
-            Traits::info_hash(g) =
-                libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
+            Traits::info_hash(g) = libss_create_hash(kInfoTableSize, &name_hash<kInfoNameLen>, &name_cmp<kInfoNameLen>);
             if (Traits::info_hash(g) != nullptr) return true;
         }
         FPSS_ERROR(kFnMakeInfoTable.s, "mem malloc failed");

@@ -99,7 +99,9 @@ struct Ids {
         return nullptr;
     }
 
-    static bool own_table(const libss_hash_t *t) { return t != nullptr && t->hash_func == &hash && t->cmp_func == &cmp; }
+    static bool own_table(const libss_hash_t *t) {
+        return t != nullptr && t->hash_func == &hash && t->cmp_func == &cmp;
+    }
 
     static Node *find_locked(Hdl *h, uint32_t id) {
         libss_hash_t *t = S::table(h);

@@ -206,7 +206,9 @@ struct Item {
 };
 
 uint32_t item_hash(const void *item) { return static_cast<const Item *>(item)->key * 2654435761u; }
-bool item_equal(const void *a, const void *b) { return static_cast<const Item *>(a)->key == static_cast<const Item *>(b)->key; }
+bool item_equal(const void *a, const void *b) {
+    return static_cast<const Item *>(a)->key == static_cast<const Item *>(b)->key;
+}
 
 uint32_t our_hash(void *item) { return item_hash(item); }
 int our_cmp(void *item, void *key) { return item_equal(item, key) ? 0 : 1; }
@@ -236,8 +238,7 @@ std::vector<Row> rows() {
 
     static PeerCounters peer_cnt;
     for (const char *n : kCntNames) peer_cnt.counts.emplace(n, 0);
-    r.push_back({"counter inc, existing names / unordered_map+shared_mutex", 0.5, 400000,
-                 timed([](long i) {
+    r.push_back({"counter inc, existing names / unordered_map+shared_mutex", 0.5, 400000, timed([](long i) {
                      libss_fp_cnt_hdl_t *cnt = &handle()->cnt_hdl;
                      keep(cnt->inc(cnt, "acl", kCntNames[i & 3]));
                  }),
@@ -304,7 +305,8 @@ std::vector<Row> rows() {
                      keep(ss_fp_log_op_acl(&acl, nullptr, 0));
                  }),
                  timed([](long) {
-                     static const char line[] = "2026-12-06 17:00:00.000000 acl_add,acl_id:3001,app_type:1,acl_cls:2,\n";
+                     static const char line[] =
+                         "2026-12-06 17:00:00.000000 acl_add,acl_id:3001,app_type:1,acl_cls:2,\n";
                      struct stat st;
                      keep(stat(floor_path.c_str(), &st));
                      int fd = open(floor_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);

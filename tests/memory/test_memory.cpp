@@ -162,10 +162,14 @@ TEST_F(MemTest, RecentHitsNeverOutliveTheirRecordOrName) {
         free(r);
     };
     ss_fp_mem_info_t *removed = nullptr;
-    const std::pair<std::function<void()>, const char *> steps[] = {  // then a counted call; the counts after it
+    // Each step, then a counted call, and the counts of "app/a" and "app/b" after it.
+    const std::pair<std::function<void()>, const char *> steps[] = {
         {[] {}, "1 0"},
         {[] {}, "2 0"},
-        {[] { for (int i = 0; i < 40; ++i) ss_fp_malloc(-1, ("app/grow" + std::to_string(i)).c_str()); }, "3 0"},
+        {[] {
+             for (int i = 0; i < 40; ++i) ss_fp_malloc(-1, ("app/grow" + std::to_string(i)).c_str());
+         },
+         "3 0"},
         {[&] { ss_fp_mem_info_hash_remove(removed = rec("app/a")); }, "1 0"},
         {[&] {
              ss_fp_mem_info_t *r = rec("app/a");
