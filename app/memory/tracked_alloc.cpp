@@ -20,7 +20,7 @@ SS_FP_API uint8_t malloc_free_sw = 0;
 
 namespace fpss {
 
-pthread_mutex_t g_mem_stats_mutex = PTHREAD_MUTEX_INITIALIZER;
+alignas(64) pthread_mutex_t g_mem_stats_mutex = PTHREAD_MUTEX_INITIALIZER;  // alone on its cache line
 
 namespace {
 
@@ -54,7 +54,7 @@ bool make_key(const char *file, ss_fp_mem_info_t *key) {
 // and the record to carry the name 'file' points to now: a table growth, a
 // removal, a destroyed record or a reused name buffer all make it a miss.
 // Guarded by g_mem_stats_mutex.
-struct RecentHit {
+struct alignas(64) RecentHit {  // one line each: threads counting different files share none
     const char *file;
     ss_fp_mem_info_t *rec;
     uint32_t slot;

@@ -1,43 +1,23 @@
-// The per-thread lookup cache of the registries: a small direct-mapped table
-// per thread, allocated on the thread's first lookup. The library's static
-// thread-local storage is one pointer to it (a library that may be loaded at
-// run time keeps that small); a thread-specific key frees it at thread exit.
+// The per-thread lookup cache of the registries: its allocation on a thread's
+// first lookup, its release at thread exit (through a thread-specific key),
+// and the epoch that empties it.
 #include "registry/lookup_cache.h"
 
 #include <pthread.h>
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace fpss {
 namespace registry {
 
+__thread LookupCache *t_lookup_cache __attribute__((tls_model("initial-exec"))) = nullptr;
+uint64_t g_lookup_epoch = 1;
+
 namespace {
 
-struct Entry {
-    const void *hdl;
-    const char *grp;
-    const char *name;
-    void *g;
-    void *info;
-};
-
-constexpr unsigned kEntryBits = 6;
-
-struct Cache {
-    uint64_t epoch;
-    Entry entries[1U << kEntryBits];
-};
-
-// Raised by every handle initialisation; a cache of an older epoch is emptied
-// before use.
-uint64_t g_epoch = 1;
-
-__thread Cache *t_cache __attribute__((tls_model("initial-exec"))) = nullptr;
-
 void free_cache(void *cache) {
-    if (t_cache == cache) t_cache = nullptr;
+    if (t_lookup_cache == cache) t_lookup_cache = nullptr;
     std::free(cache);
 }
 
@@ -61,54 +41,37 @@ __attribute__((destructor)) void drop_key() {
     }
 }
 
-Entry &slot_of(Cache *c, const void *hdl, const char *grp, const char *name) {
-    uint64_t h = reinterpret_cast<uintptr_t>(grp) * 0x9E3779B97F4A7C15ULL;
-    h = (h ^ reinterpret_cast<uintptr_t>(name)) * 0x9E3779B97F4A7C15ULL;
-    h = (h ^ reinterpret_cast<uintptr_t>(hdl)) * 0x9E3779B97F4A7C15ULL;
-    return c->entries[h >> (64 - kEntryBits)];
-}
-
-// This thread's cache, current; null when it has none and 'make' is false or
-// it cannot be made. The cache is not a record of the library: it comes from
-// the C library directly, outside the allocation fault hook.
-Cache *this_thread(bool make) {
-    Cache *c = t_cache;
-    uint64_t epoch = __atomic_load_n(&g_epoch, __ATOMIC_ACQUIRE);
+// This thread's cache, current, made on first use; null when it cannot be
+// made. The cache is not a record of the library: it comes from the C library
+// directly, outside the allocation fault hook.
+LookupCache *this_thread() {
+    LookupCache *c = t_lookup_cache;
+    uint64_t epoch = __atomic_load_n(&g_lookup_epoch, __ATOMIC_ACQUIRE);
     if (c == nullptr) {
         Key &k = cache_key();
-        if (!make || !k.ok) return nullptr;
-        c = static_cast<Cache *>(std::calloc(1, sizeof(Cache)));
+        if (!k.ok) return nullptr;
+        c = static_cast<LookupCache *>(std::calloc(1, sizeof(LookupCache)));
         if (c == nullptr) return nullptr;
         if (pthread_setspecific(k.key, c) != 0) {
             std::free(c);
             return nullptr;
         }
-        c->epoch = epoch;
-        t_cache = c;
+        t_lookup_cache = c;
     } else if (c->epoch != epoch) {
         std::memset(c->entries, 0, sizeof c->entries);
-        c->epoch = epoch;
     }
+    c->epoch = epoch;
     return c;
 }
 
 }  // namespace
 
-void *cached_node(const void *hdl, const char *grp, const char *name, void **g) {
-    Cache *c = this_thread(false);
-    if (c == nullptr) return nullptr;
-    const Entry &e = slot_of(c, hdl, grp, name);
-    if (e.hdl != hdl || e.grp != grp || e.name != name || e.info == nullptr) return nullptr;
-    *g = e.g;
-    return e.info;
-}
-
 void remember_node(const void *hdl, const char *grp, const char *name, void *g, void *info) {
-    Cache *c = this_thread(true);
-    if (c != nullptr) slot_of(c, hdl, grp, name) = Entry{hdl, grp, name, g, info};
+    LookupCache *c = this_thread();
+    if (c != nullptr) cache_entry(c, hdl, grp, name) = CacheEntry{hdl, grp, name, g, info};
 }
 
-void forget_all() { __atomic_fetch_add(&g_epoch, 1, __ATOMIC_ACQ_REL); }
+void forget_all() { __atomic_fetch_add(&g_lookup_epoch, 1, __ATOMIC_ACQ_REL); }
 
 }  // namespace registry
 }  // namespace fpss
