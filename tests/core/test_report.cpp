@@ -79,6 +79,12 @@ TEST(Text, CutsBodyAndEndToTheirRoom) {
     EXPECT_EQ(std::make_tuple(std::string(t.str()), t.size(), t.cut()), std::make_tuple("abc12", size_t(5), true));
     t.finish(" \n\n"), t.add("x");
     EXPECT_EQ(std::make_tuple(std::string(t.str()), t.size()), std::make_tuple("abc12 \n", size_t(7)));
+    fpss::Text<8, 2> u;  // one character too many, then appends after the end
+    u.add("%s", "abcdef"), u.finish("!"), u.add("x");
+    EXPECT_EQ(std::make_tuple(std::string(u.str()), u.size(), u.cut()), std::make_tuple("abcde!", size_t(6), true));
+    fpss::Text<8, 2> v;
+    v.add("ab"), v.finish("!"), v.add("x");
+    EXPECT_EQ(std::make_tuple(std::string(v.str()), v.cut()), std::make_tuple("ab!", true));
 }
 
 }  // namespace

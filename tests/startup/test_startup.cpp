@@ -38,9 +38,11 @@ TEST(StartUp, RunsEveryStepInOrderAndReturnsTheLastOnesResult) {
     std::snprintf(ss_fp_debug_path, sizeof ss_fp_debug_path, "/tmp/fpsw%d", getpid());
     ASSERT_TRUE(fpss_test::write_file(ss_fp_debug_path, "error\n1\nnotice\n0\n"));
     ss_fp_mem_info_t made_minus_released = {"app/libss_fp_pub", 0, {}};  // handles counted with the statistics on
-    malloc_free_sw = 1;  // module 3's name: 31 characters fit; 32 make the handle start-up fail, which stops nothing
-    for (auto [name, log_op_result, made] :
-         {std::tuple{"FP_MOD_WITH_A_NAME_OF_31_CHARS_", 0, 11}, {"FP_MOD_WITH_A_NAME_OF_32_CHARS__", 17, 0}}) {
+    malloc_free_sw = 1;  // module 3's name: 31 characters fit; 32 or none make the handle start-up fail, which stops
+    for (auto [name, log_op_result, made] :  // nothing
+         {std::tuple{"FP_MOD_WITH_A_NAME_OF_31_CHARS_", 0, 11},
+          {"FP_MOD_WITH_A_NAME_OF_32_CHARS__", 17, 0},
+          {nullptr, 5, 0}}) {
         for (auto &h : fp_pub_hdl) ss_fp_free(std::exchange(h, nullptr), "tests/startup");  // a second start-up
         std::tie(fp_mod_name[3], g_log_op_result, fp_debug_sw) = std::make_tuple(name, log_op_result, 0);
         g_steps.clear();
