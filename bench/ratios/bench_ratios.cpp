@@ -228,6 +228,12 @@ std::string process_log() {
     return std::string("/tmp/zlog/ss_fp_log/") + name;
 }
 
+// The floor's own file beside the process's log files; removed at the end.
+const std::string &floor_path() {
+    static const std::string path = process_log() + "_floor.log";
+    return path;
+}
+
 std::vector<Row> rows() {
     std::vector<Row> r;
     r.push_back({"tracked alloc+free, statistics off / calloc+free", 1.0, 400000, tracked(false),
@@ -296,7 +302,6 @@ std::vector<Row> rows() {
                      keep(g_hash_table_lookup(peer, &key));
                  })});
 
-    static const std::string floor_path = process_log() + "_floor.log";
     r.push_back({"operation-log line / stat+open+write+close", 1.2, 4000, timed([](long) {
                      ss_fp_appmng_acl_t acl = {};
                      acl.acl_id = 3001;
@@ -308,8 +313,8 @@ std::vector<Row> rows() {
                      static const char line[] =
                          "2026-12-06 17:00:00.000000 acl_add,acl_id:3001,app_type:1,acl_cls:2,\n";
                      struct stat st;
-                     keep(stat(floor_path.c_str(), &st));
-                     int fd = open(floor_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+                     keep(stat(floor_path().c_str(), &st));
+                     int fd = open(floor_path().c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
                      if (fd >= 0) {
                          keep(write(fd, line, sizeof line - 1));
                          close(fd);
@@ -355,5 +360,6 @@ int main(int argc, char **argv) {
                     m <= row.goal ? "met" : "NOT met");
         std::fflush(stdout);
     }
+    std::remove(floor_path().c_str());
     return 0;
 }
