@@ -97,7 +97,7 @@ TEST_F(Switches, SetReadBackFilesAndNames) {
         const rlimit none{0, RLIM_INFINITY};
         return setrlimit(RLIMIT_FSIZE, &none) == 0 && ss_fp_debug_file_set(file_.c_str(), 5) == -1;
     };
-    EXPECT_EXIT(std::exit(unwritable() ? 0 : 1), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(_exit(unwritable() ? 0 : 1), testing::ExitedWithCode(0), "");
     EXPECT_EQ(ss_fp_debug_file_set("/nonexistent/sw", 1) + ss_fp_debug_file_set(nullptr, 1), 0);
     for (int64_t n : {-1ll, 0ll, 1ll, 46ll, 47ll, 198ll, 199ll, 0xFFFFFFFFll}) {
         const char *rule = ss_fp_get_rule_name(uint32_t(n)), *action = ss_fp_get_action_name(int32_t(n));

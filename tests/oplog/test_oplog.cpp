@@ -112,7 +112,7 @@ TEST_F(OpLog, EveryRecordLine) {
         return setrlimit(RLIMIT_FSIZE, &limit) == 0 && ssd_policy_log("abc") == 0 && read_file(path_) == written &&
                read_file(path1_) == "\n--------------log file-------------\n" + oplog_fakes::kTime + "--abc \n";
     };
-    EXPECT_EXIT(std::exit(cut_short() ? 0 : 1), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(_exit(cut_short() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {

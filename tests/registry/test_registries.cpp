@@ -165,6 +165,7 @@ TEST(RegistryEntries, DumpResetAndEnableByModule) {
         [] { ut_libss_fp_cnt_op(3, 0, nullptr, 0); }, [] { ut_libss_fp_cnt_op(3, 10, "h", 0); },
         [] { ut_libss_fp_cnt_op(9, 4, "g", 1); }, [] { ut_libss_fp_cnt_grp_op(0, "g", 3); },
         [] { ut_libss_fp_cnt_grp_op(11, "g", 3); }, [] { ut_libss_fp_cnt_grp_op(1, "g", 7); },
+        [] { ut_libss_fp_cnt_op(3, 1, "g", 0); },
         [] { ut_libss_fp_cnt_grp_op(1, "g", 2); }, [] { ut_libss_fp_cap_reset_all(); },
         [] { ut_libss_fp_cnt_op(4, 0, "g", 0); }, [] { ut_libss_fp_cnt_grp_op(10, "ALL", 4); },
         [] { ut_libss_fp_cnt_op(5, 0, nullptr, 3); }, [] { ut_libss_fp_cnt_op(5, 11, nullptr, 3); },
