@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <filesystem>
 #include <regex>
 
 #include "fpss_test.h"
@@ -20,7 +19,6 @@
 
 using namespace fpss_test;
 using namespace std::string_literals;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -151,11 +149,10 @@ TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
     step("log", [] { return ss_fp_log_notify("lost", 1, 2, 3); });
     ASSERT_TRUE(unlink(path1_.c_str()) == 0 && mkfifo(path1_.c_str(), 0600) == 0);
     const int reader = open(path1_.c_str(), O_RDONLY | O_NONBLOCK);
-    const auto open_fds = [] { return std::distance(fs::directory_iterator("/proc/self/fd"), {}); };
-    const auto fds = open_fds();
+    const size_t fds = open_descriptors();
     PlatformRecorder::reset();
     const int64_t rv = ssd_policy_log_op_pcl(nullptr, 0), start = ss_fp_log_op_init();
-    EXPECT_TRUE(reader >= 0 && open_fds() == fds) << "nothing left open";
+    EXPECT_TRUE(reader >= 0 && open_descriptors() == fds) << "nothing left open";
     log_ += "second file a FIFO with a reader, log, restart -> " + std::to_string(rv) + " " + std::to_string(start);
     EXPECT_TRUE(golden("oplog/files.txt", log_ + "\n" + reports()));
 }

@@ -171,6 +171,7 @@ TEST_F(Hostile, SwitchFileNeverBlocksNorScansWithoutBound) {
              std::snprintf(ss_fp_debug_path, sizeof ss_fp_debug_path, "/tmp/d/sw");
          }}};
     std::string log;
+    const size_t fds = open_descriptors();
     for (const auto &[name, prepare] : rows) {
         fs::remove_all("/tmp/sw");
         prepare();
@@ -182,6 +183,7 @@ TEST_F(Hostile, SwitchFileNeverBlocksNorScansWithoutBound) {
         log += std::string(name) + ": word " + std::to_string(fp_debug_sw) + ", get " + std::to_string(get) + " " +
                std::to_string(value) + "\n" + out + reports();
     }
+    EXPECT_EQ(open_descriptors(), fds) << "every switch file closed again";
     PlatformRecorder::reset();
     const int set = ss_fp_debug_file_set("/tmp/d/sw", 5);
     log += "set in that directory: " + std::to_string(set) + "\n" + reports();

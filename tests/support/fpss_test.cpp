@@ -12,6 +12,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -120,6 +121,8 @@ std::string flushed_output(const std::function<void()> &fn) {
     std::fclose(file);
     return text;
 }
+
+size_t open_descriptors() { return size_t(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {})); }
 
 std::string read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);

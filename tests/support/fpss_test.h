@@ -82,6 +82,7 @@ std::string flushed_output(const std::function<void()> &fn);
 std::string read_file(const std::string &path);  // empty when it cannot be read
 bool write_file(const std::string &path, const std::string &text);
 bool path_exists(const std::string &path);  // lstat: a link counts itself
+size_t open_descriptors();                  // of this process, for checks that nothing is left open
 
 // Absolute path of tests/data/<name>.
 std::string data_path(const std::string &name);
