@@ -129,8 +129,11 @@ TEST_F(MemTest, ReportListsEveryCountedFileWithItsSizesLargestFirst) {
         ss_fp_free(ss_fp_malloc(4, file.c_str()), file.c_str());
     ss_fp_free(ss_fp_malloc(4, nullptr), nullptr);
     ss_fp_free(nullptr, "app/only_frees");
-    for (uint32_t detail : {1u, 0u}) {
+    // The last without memory for a copy: printed as the table is walked, the same text.
+    for (auto [detail, no_memory] : {std::pair{1u, false}, {0u, false}, {1u, true}}) {
+        if (no_memory) fpss_test::FaultInjector::fail_all();
         std::string out = flushed_output([&] { EXPECT_EQ(ss_fp_debug_dump_mem_use_info_all(detail), 0); });
+        fpss_test::FaultInjector::reset();
         EXPECT_TRUE(fpss_test::golden(detail ? "memory/report_sizes.txt" : "memory/report_files.txt", out));
     }
     auto dump = ss_fp_debug_dump_mem_use_info;  // one record alone, without details, and no record

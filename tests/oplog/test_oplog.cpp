@@ -115,11 +115,11 @@ TEST_F(OpLog, EveryRecordLine) {
 
 TEST_F(OpLog, FilesTakeTurnsAtALimitSetByTheMachinesMemory) {
     // {units of memory, bytes a unit (0 counts as 1), the query fails, size limit}: at and just above 2 GiB,
-    // a unit of 0, more KiB than a signed count holds, more bytes than 64 bits hold, nothing, no answer.
+    // a unit of 0, more KiB than a signed count holds, more bytes than 64 bits hold, nothing, 1 KiB, no answer.
     const unsigned long rows[][4] = {
         {0x200000, 1024, 0, 0x80000}, {0x200001, 1024, 0, 0x800000},  {0x200000ul << 10, 0, 0, 0x80000},
         {3ul << 40, 1, 0, 0x800000},  {1ul << 55, 1024, 0, 0x800000}, {0, 1024, 0, 0x80000},
-        {0, 1024, 1, 0x80000}};
+        {1, 1024, 0, 0x80000},        {0, 1024, 1, 0x80000}};
     for (const auto &r : rows) {
         oplog_fakes::ram = r[0], oplog_fakes::unit = unsigned(r[1]), oplog_fakes::mem_fails = r[2] != 0;
         const off_t limit = off_t(r[3]);
