@@ -47,34 +47,24 @@ uint32_t load_le32(const unsigned char *p) {
            static_cast<uint32_t>(p[3]) << 24;
 }
 
+// One of the mix's three rounds: each word takes the other two away and is
+// stirred with a shifted copy of the last one changed.
+inline __attribute__((always_inline)) void mix_round(uint32_t &a, uint32_t &b, uint32_t &c, int s1, int s2, int s3) {
+    a -= b;
+    a -= c;
+    a ^= (c >> s1);
+    b -= c;
+    b -= a;
+    b ^= (a << s2);
+    c -= a;
+    c -= b;
+    c ^= (b >> s3);
+}
+
 inline __attribute__((always_inline)) void mix(uint32_t &a, uint32_t &b, uint32_t &c) {
-    a -= b;
-    a -= c;
-    a ^= (c >> 13);
-    b -= c;
-    b -= a;
-    b ^= (a << 8);
-    c -= a;
-    c -= b;
-    c ^= (b >> 13);
-    a -= b;
-    a -= c;
-    a ^= (c >> 12);
-    b -= c;
-    b -= a;
-    b ^= (a << 16);
-    c -= a;
-    c -= b;
-    c ^= (b >> 5);
-    a -= b;
-    a -= c;
-    a ^= (c >> 3);
-    b -= c;
-    b -= a;
-    b ^= (a << 10);
-    c -= a;
-    c -= b;
-    c ^= (b >> 15);
+    mix_round(a, b, c, 13, 8, 13);
+    mix_round(a, b, c, 12, 16, 5);
+    mix_round(a, b, c, 3, 10, 15);
 }
 
 // Slot of the live record with key 'key', or slot_count when there is none.

@@ -65,6 +65,12 @@ inline std::vector<uint8_t> record_with_values(FuzzedDataProvider &in, size_t he
 }
 
 // The targets check reads and results, not the printed text.
+// Picks one of 'cases' with the input's first bytes and hands it the rest.
+template <size_t N>
+void run_one_of(void (*const (&cases)[N])(FuzzedDataProvider &), FuzzedDataProvider &in) {
+    cases[in.ConsumeIntegralInRange<size_t>(0, N - 1)](in);
+}
+
 inline void silence_stdout() {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
 }

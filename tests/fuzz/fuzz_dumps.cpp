@@ -5,7 +5,6 @@
 // size (exact_block.h).
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 
 #include "exact_block.h"
 #include "ss_fp_appmng.h"
@@ -96,6 +95,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider in(data, size);
     g_chips = in.ConsumeIntegralInRange<int>(-1, 10);
-    kCases[in.ConsumeIntegralInRange<size_t>(0, std::size(kCases) - 1)](in);
+    fuzz::run_one_of(kCases, in);
     return 0;
 }

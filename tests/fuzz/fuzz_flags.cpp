@@ -72,6 +72,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider in(data, size);
-    kCases[in.ConsumeIntegralInRange<size_t>(0, 4)](in);
+    fuzz::run_one_of(kCases, in);
     return 0;
 }

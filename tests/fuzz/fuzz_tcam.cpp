@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <vector>
 
 #include "exact_block.h"
@@ -59,6 +58,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzedDataProvider in(data, size);
-    kCases[in.ConsumeIntegralInRange<size_t>(0, std::size(kCases) - 1)](in);
+    fuzz::run_one_of(kCases, in);
     return 0;
 }

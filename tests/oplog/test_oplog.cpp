@@ -32,11 +32,7 @@ std::string take_files() {  // the files in the log directory, each removed once
     return globfree(&found), out;
 }
 
-std::string reports() {  // handed to the platform log since the last reset, "func: text" each
-    std::string out;
-    for (const auto &c : PlatformRecorder::zlog_calls()) out += c.func + ": " + c.text;
-    return out;
-}
+std::string reports() { return PlatformRecorder::reports(); }  // handed to the platform log since the last reset
 
 class OpLog : public testing::Test {
   protected:

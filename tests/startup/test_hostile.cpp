@@ -49,11 +49,7 @@ std::string tree() {
     return out;
 }
 
-std::string reports() {
-    std::string out;
-    for (const auto &c : PlatformRecorder::zlog_calls()) out += "  report " + c.func + ": " + c.text;
-    return out;
-}
+std::string reports() { return PlatformRecorder::reports("  report "); }
 
 class Hostile : public testing::Test {
   protected:

@@ -89,6 +89,12 @@ std::vector<ZlogCall> PlatformRecorder::zlog_calls() {
 }
 int PlatformRecorder::snprintf_calls() { return g_snprintf_calls.load(); }
 
+std::string PlatformRecorder::reports(const std::string &prefix) {
+    std::string out;
+    for (const auto &c : zlog_calls()) out += prefix + c.func + ": " + c.text;
+    return out;
+}
+
 StdoutCapture::StdoutCapture() : active_(true) {
     std::fflush(stdout);
     testing::internal::CaptureStdout();

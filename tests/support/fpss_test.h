@@ -55,6 +55,8 @@ class PlatformRecorder {
     static void reset();
     static std::vector<ZlogCall> zlog_calls();
     static int snprintf_calls();
+    // Every recorded call as "<prefix><func>: <text>", in order.
+    static std::string reports(const std::string &prefix = "");
 };
 
 // Empties the allocation-record table completely (records, size records, the
