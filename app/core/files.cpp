@@ -31,7 +31,16 @@ int fail(int fd, int err) {
 
 // A link or another kind of file where a directory or regular file belongs
 // is refused, not missing.
-int refused_or(int err) { return err == ELOOP || err == ENOTDIR || err == ENXIO ? EPERM : err; }
+int refused_or(int err) {
+    switch (err) {
+        case ELOOP:
+        case ENOTDIR:
+        case ENXIO:
+            return EPERM;
+        default:
+            return err;
+    }
+}
 
 // Opens the component 'name' of the directory 'parent', making it first when
 // it is missing and 'create' is set.

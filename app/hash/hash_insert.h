@@ -46,11 +46,6 @@ struct HashWarning {
 // in '*warning'. Same results.
 int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning);
 
-// libss_hash_find_item() and libss_hash_del_item() for the library's own
-// callers: direct calls, not through the exported names.
-void *hash_find(libss_hash_t *hash, void *key);
-void hash_del(libss_hash_t *hash, void *key);
-
 // Prints the warning the insertion would have printed (nothing when none).
 void print_bucket_warning(const HashWarning &warning);
 

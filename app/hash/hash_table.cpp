@@ -86,23 +86,6 @@ int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning) {
     return 0;
 }
 
-void *hash_find(libss_hash_t *hash, void *key) {
-    if (hash == nullptr) return nullptr;
-    libss_hash_node_t *node = find_node(hash, bucket_of(hash, key), key);
-    return node != nullptr ? node->item : nullptr;
-}
-
-void hash_del(libss_hash_t *hash, void *key) {
-    if (hash == nullptr) return;
-    uint32_t b = bucket_of(hash, key);
-    libss_hash_node_t *node = find_node(hash, b, key);
-    if (node == nullptr) return;
-    list_del(&node->link);
-    hash->bucket_num[b]--;
-    hash->item_num--;
-    sys_free(node);
-}
-
 void print_bucket_warning(const HashWarning &warning) {
     if (warning.hash == nullptr) return;
     std::printf("hash :%p bucket[%d] warning %d cur:%d \n", static_cast<const void *>(warning.hash),
@@ -156,9 +139,22 @@ int libss_hash_insert_item(libss_hash_t *hash, void *item) {
     return rv;
 }
 
-void libss_hash_del_item(libss_hash_t *hash, void *key) { fpss::hash_del(hash, key); }
+void libss_hash_del_item(libss_hash_t *hash, void *key) {
+    if (hash == nullptr) return;
+    uint32_t b = bucket_of(hash, key);
+    libss_hash_node_t *node = find_node(hash, b, key);
+    if (node == nullptr) return;
+    fpss::list_del(&node->link);
+    hash->bucket_num[b]--;
+    hash->item_num--;
+    fpss::sys_free(node);
+}
 
-void *libss_hash_find_item(libss_hash_t *hash, void *key) { return fpss::hash_find(hash, key); }
+void *libss_hash_find_item(libss_hash_t *hash, void *key) {
+    if (hash == nullptr) return nullptr;
+    libss_hash_node_t *node = find_node(hash, bucket_of(hash, key), key);
+    return node != nullptr ? node->item : nullptr;
+}
 
 int libss_hash_each_item_op(libss_hash_t *hash, libss_hash_op_func_t func, void *arg) {
     if (hash == nullptr || hash->table_size == 0) return 0;
@@ -177,7 +173,6 @@ int libss_hash_each_item_op_partly(libss_hash_t *hash, libss_hash_op_func_t func
     // 64-bit intermediates: cur_part * size may pass 32 bits on large tables.
     uint64_t first = static_cast<uint64_t>(cur_part) * size / max_part;
     uint64_t end = (cur_part + 1 == max_part) ? size : (static_cast<uint64_t>(cur_part) + 1) * size / max_part;
-    if (end <= first) return 0;
     return visit_buckets(hash, static_cast<uint32_t>(first), static_cast<uint32_t>(end), func, arg);
 }
 

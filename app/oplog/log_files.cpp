@@ -99,38 +99,41 @@ bool fits_size_limit(rlim_t limit, off_t size, size_t len) {
 }
 
 // Writes the 'len' bytes of 'text' at the end of 'fd', a file of 'size' bytes,
-// whole or not at all: what a failed write left is cut off again. The file
-// size signal is held back meanwhile, so that the limit fails the write
-// instead of killing the process. True when the text was written whole.
+// whole or not at all: what a failed write left is cut off again. True when
+// the text was written whole.
 //
-// Only a write refused for the limit raises the signal. Under a finite limit
-// 'limit' the pending set is read first, so that a signal the host already had
-// stays pending; with no limit a write raises it only when the limit was set
-// meanwhile, which its EFBIG shows, and that signal is discarded.
+// Under a finite file size limit 'limit' the file size signal is held back
+// meanwhile, so that the limit fails the write instead of killing the process;
+// the pending set is read first, so that a signal the host already had stays
+// pending, and the one this write raised is discarded. With no limit (read
+// just before) the write cannot raise it, and the line costs no mask changes:
+// only a limit set from outside in the microseconds between that read and the
+// write would meet the signal's own disposition.
 bool write_whole(int fd, off_t size, const char *text, size_t len, rlim_t limit) {
-    sigset_t xfsz, old, pending;
-    sigemptyset(&xfsz);
-    sigaddset(&xfsz, SIGXFSZ);
-    pthread_sigmask(SIG_BLOCK, &xfsz, &old);
     const bool limited = limit != RLIM_INFINITY;
-    const bool was_pending = limited && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
-    bool refused = false;
+    sigset_t xfsz, old, pending;
+    bool was_pending = false;
+    if (limited) {
+        sigemptyset(&xfsz);
+        sigaddset(&xfsz, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &xfsz, &old);
+        was_pending = sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
+    }
     size_t done = 0;
     while (done < len) {
         ssize_t n = ::write(fd, text + done, len - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno == EFBIG) refused = true;
         if (n <= 0) break;
         done += size_t(n);
     }
     if (done < len && done > 0) (void)::ftruncate(fd, size);
-    if (!was_pending && (limited || refused)) {
+    if (limited) {
         // Discard the signal this write raised, leaving any the host had.
         const struct timespec now = {0, 0};
-        while (sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1)
+        while (!was_pending && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1)
             if (sigtimedwait(&xfsz, nullptr, &now) < 0 && errno != EINTR) break;
+        pthread_sigmask(SIG_SETMASK, &old, nullptr);
     }
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
     return done == len;
 }
 

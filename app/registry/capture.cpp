@@ -72,6 +72,7 @@ struct CapTraits {
         fpss::MutexLock guard(stripe_of(info));
         *out = *info;
     }
+    static constexpr bool kSums = true;
     static uint64_t sum_figure(const Info &info) { return static_cast<uint64_t>(info.total_time); }
 
     static void print_group_line(const Grp *g) { fpss::say("group: [%s]\n", g->name); }

@@ -17,7 +17,8 @@
 //         static void reset_info(Info *);              // under the group's lock (shared)
 //         static void reset_group(Grp *);              // after its nodes, same hold
 //         static void snapshot(const Info *, Info *);  // a consistent copy of the figures
-//         static uint64_t sum_figure(const Info &);    // what the group's dump adds up
+//         static constexpr bool kSums;                 // whether the group's dump adds up a figure
+//         static uint64_t sum_figure(const Info &);    // that figure (only where kSums)
 //         static void print_group_line(const Grp *);   // opens a group's dump
 //         static void print_table_head();
 //         static void print_row(const Info &);         // one row, in name order
@@ -156,13 +157,15 @@ class Registry {
     // for a null argument or a node that can be neither found nor made. 'up'
     // is passed to Traits::on_found.
     static Info *node(const char *func, Hdl *hdl, const char *grp, const char *name, bool up) {
-        if (hdl == nullptr || grp == nullptr || name == nullptr) {
-            refuse(func);
-            return nullptr;
+        if (hdl != nullptr && grp != nullptr && name != nullptr) {
+            Grp *g = nullptr;
+            Info *info = cached(hdl, grp, name, &g);
+            if (info != nullptr) {
+                Traits::on_found(g, up);
+                return info;
+            }
         }
-        Info *info = find_or_make(hdl, grp, name, up);
-        if (info == nullptr) FPSS_ERROR(func, "mem malloc failed");
-        return info;
+        return node_slow(func, hdl, grp, name, up);
     }
 
     // Zeroes the figures of one group or of all ('grp' null).
@@ -220,14 +223,21 @@ class Registry {
         return same_name<kInfoNameLen>(info->name, name) && same_name<kGrpNameLen>((*g)->name, grp) ? info : nullptr;
     }
 
-    static Info *find_or_make(Hdl *hdl, const char *grp, const char *name, bool up) {
-        Grp *g = nullptr;
-        Info *info = cached(hdl, grp, name, &g);
-        if (info == nullptr) {
-            info = find_or_make_slow(hdl, grp, name, &g);
-            if (info == nullptr) return nullptr;
-            remember_node(hdl, grp, name, g, info);
+    // A node this thread has not cached: refused, found or made. Kept out of
+    // line so that a hit carries neither its frame nor its reports.
+    __attribute__((noinline, cold)) static Info *node_slow(const char *func, Hdl *hdl, const char *grp,
+                                                           const char *name, bool up) {
+        if (hdl == nullptr || grp == nullptr || name == nullptr) {
+            refuse(func);
+            return nullptr;
         }
+        Grp *g = nullptr;
+        Info *info = find_or_make_slow(hdl, grp, name, &g);
+        if (info == nullptr) {
+            FPSS_ERROR(func, "mem malloc failed");
+            return nullptr;
+        }
+        remember_node(hdl, grp, name, g, info);
         Traits::on_found(g, up);
         return info;
     }
@@ -452,7 +462,7 @@ class Registry {
         auto *c = static_cast<Collect *>(arg);
         Info snap;
         Traits::snapshot(static_cast<const Info *>(item), &snap);
-        c->sum += Traits::sum_figure(snap);
+        if constexpr (Traits::kSums) c->sum += Traits::sum_figure(snap);
         auto *row = static_cast<Row *>(ss_fp_calloc(1, sizeof(Row), kFamily.tag));
         if (row == nullptr) {
             c->lost++;

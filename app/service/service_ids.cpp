@@ -88,8 +88,8 @@ struct Ids {
     }
     static libss_hash_t *make_table() { return libss_create_hash(kTableSize, &hash, &cmp); }
 
-    // The table's own walk, with this side's hash and comparison inlined
-    // (the table is made with them; one that is not goes the generic way).
+    // The table's own walk, with this side's hash and comparison inlined:
+    // both tables of a handle are made here, with these callbacks.
     static libss_hash_node_t *find_link_locked(libss_hash_t *t, uint32_t id) {
         ss_fp_list_t *head = &t->buckets[bucket_index(t, id)];
         for (ss_fp_list_t *l = head->next; l != head; l = l->next) {
@@ -99,25 +99,14 @@ struct Ids {
         return nullptr;
     }
 
-    static bool own_table(const libss_hash_t *t) {
-        return t != nullptr && t->hash_func == &hash && t->cmp_func == &cmp;
-    }
-
     static Node *find_locked(Hdl *h, uint32_t id) {
-        libss_hash_t *t = S::table(h);
-        if (own_table(t)) {
-            libss_hash_node_t *link = find_link_locked(t, id);
-            return link != nullptr ? static_cast<Node *>(link->item) : nullptr;
-        }
-        Node key{};
-        S::key(&key) = id;
-        return static_cast<Node *>(hash_find(t, &key));
+        libss_hash_node_t *link = find_link_locked(S::table(h), id);
+        return link != nullptr ? static_cast<Node *>(link->item) : nullptr;
     }
 
     // Takes 'node' out of its table: libss_hash_del_item() by its key.
     static void unlink_locked(Hdl *h, Node *node) {
         libss_hash_t *t = S::table(h);
-        if (!own_table(t)) return hash_del(t, node);
         libss_hash_node_t *link = find_link_locked(t, S::key(node));
         if (link == nullptr) return;
         list_del(&link->link);

@@ -4,7 +4,8 @@
 // its goal beside it. A thread is started (and joined) first, as in a real FP
 // process, so the C library runs its multi-threaded paths throughout.
 //
-// Usage: bench_ratios [rounds]   (default 9; BENCH_SCALE multiplies the loops)
+// Usage: bench_ratios [rounds] [text]   (default 9 rounds; with a text, only
+// the rows whose name holds it; BENCH_SCALE multiplies the loops)
 // Prints one line per row: ours ns/op, peer ns/op, median ratio, goal, and
 // whether the median meets it. A report: the exit status is 0 unless a row
 // cannot run.
@@ -337,7 +338,9 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::printf("%-58s %10s %10s %8s %6s  %s\n", "path (ours / peer)", "ours ns", "peer ns", "ratio", "goal", "");
+    const char *only = argc > 2 ? argv[2] : "";
     for (Row &row : rows()) {
+        if (std::strstr(row.name, only) == nullptr) continue;
         long n = std::max(1L, static_cast<long>(static_cast<double>(row.loop) * scale));
         row.ours(n / 10);  // warm both sides
         row.peer(n / 10);
