@@ -79,17 +79,16 @@ void write_banner(FILE *stream, const char *format) {
     std::fwrite(text, 1, n, stream);
 }
 
-// Opens 'path' for writing: appended to when it exists, else created (and
-// emptied, as "w" would). A file that cannot be opened fails silently (the
-// debug log opens before the operation log makes /tmp/zlog); one that is
-// refused is reported.
-FILE *open_log_stream(const char *path, bool append) {
-    int fd = open_checked(path, O_WRONLY | O_CREAT | (append ? O_APPEND : O_TRUNC));
+// Opens 'path' for appending, created when missing. A file that cannot be
+// opened fails silently (the debug log opens before the operation log makes
+// /tmp/zlog); one that is refused is reported.
+FILE *open_log_stream(const char *path) {
+    int fd = open_checked(path, O_WRONLY | O_CREAT | O_APPEND);
     if (fd < 0) {
         if (errno == EPERM) FPSS_ERROR("fp_debug_file_open", "%s refused.\n", path);
         return nullptr;
     }
-    FILE *stream = ::fdopen(fd, append ? "a" : "w");
+    FILE *stream = ::fdopen(fd, "a");
     if (stream == nullptr) ::close(fd);
     return stream;
 }
@@ -98,12 +97,12 @@ int open_file() {
     set_up_paths();
     const char *path = selected_path();
     if (path == nullptr) return -1;
-    bool exists = ::stat(path, &fp_debug_statbuff) == 0;
+    (void)::stat(path, &fp_debug_statbuff);  // callers read what it found
     if (fp_debug_file_fp != nullptr) {
         std::fclose(fp_debug_file_fp);
         fp_debug_file_fp = nullptr;
     }
-    fp_debug_file_fp = open_log_stream(path, exists);
+    fp_debug_file_fp = open_log_stream(path);
     if (fp_debug_file_fp == nullptr) return 0;
     write_banner(fp_debug_file_fp, kOpenBanner);
     return 0;

@@ -21,9 +21,10 @@ namespace debug {
 // one and is refused rather than scanned.
 constexpr size_t kSwitchFileMax = 4096;
 
+// What read_switch_file() read: 'len' bytes of 'bytes'.
 struct SwitchText {
     char bytes[kSwitchFileMax];
-    size_t len = 0;
+    size_t len;
 };
 
 // Reads the switch file at 'path' whole into 'text'. False when there is

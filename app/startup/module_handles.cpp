@@ -15,16 +15,12 @@ namespace {
 
 constexpr const Family &kFamily = family::kStartup;
 
-// Releases the handles of 'made' (those below 'initialised' had their
-// registry locks set up).
-int roll_back(fp_pub_hdl_t *(&made)[FP_MOD_MAX], int initialised) {
-    for (int mod = FP_MOD_NONE; mod < FP_MOD_MAX; ++mod) {
-        fp_pub_hdl_t *h = made[mod];
+// Releases the handles of 'made', each with its registry locks set up.
+int roll_back(fp_pub_hdl_t *(&made)[FP_MOD_MAX]) {
+    for (fp_pub_hdl_t *h : made) {
         if (h == nullptr) continue;
-        if (mod < initialised) {
-            pthread_rwlock_destroy(&h->cnt_hdl.lock);
-            pthread_rwlock_destroy(&h->cap_hdl.lock);
-        }
+        pthread_rwlock_destroy(&h->cnt_hdl.lock);
+        pthread_rwlock_destroy(&h->cap_hdl.lock);
         ss_fp_free(h, kFamily.tag);
     }
     return LIBSS_FP_PUB_E_INIT;
@@ -40,18 +36,18 @@ int make_module_handles() {
     fp_pub_hdl_t *made[FP_MOD_MAX] = {};
     for (int mod = FP_MOD_NONE; mod < FP_MOD_MAX; ++mod) {
         auto *h = static_cast<fp_pub_hdl_t *>(ss_fp_calloc(1, sizeof(fp_pub_hdl_t), kFamily.tag));
-        made[mod] = h;
         if (h == nullptr) {
             FPSS_ERROR("libss_fp_pub_init", "no enough memory, rv: %d", -2);
-            return roll_back(made, mod);
+            return roll_back(made);
         }
+        libss_fp_cnt_init_hdl_func(&h->cnt_hdl);
+        libss_fp_cap_init_hdl_func(&h->cap_hdl);
+        made[mod] = h;
         const char *name = fp_mod_name[mod];
         // A missing name is refused like an overlong one.
         size_t n = name != nullptr ? strnlen(name, FP_PUB_MOD_NAME_LEN) + 1 : FP_PUB_MOD_NAME_LEN + 1;
-        if (n > FP_PUB_MOD_NAME_LEN) return roll_back(made, mod);
+        if (n > FP_PUB_MOD_NAME_LEN) return roll_back(made);
         std::memcpy(h->mod_name, name, n);
-        libss_fp_cnt_init_hdl_func(&h->cnt_hdl);
-        libss_fp_cap_init_hdl_func(&h->cap_hdl);
     }
     std::memcpy(fp_pub_hdl, made, sizeof made);
     return LIBSS_FP_PUB_OK;

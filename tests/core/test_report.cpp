@@ -48,6 +48,10 @@ TEST(Report, ErrorLegsFollowTheSwitchTheLevelAndTheCategory) {
     std::string out = flushed_output([&] { FPSS_ERROR("f", "%s\n", big.c_str()); });
     EXPECT_EQ(out.substr(out.find(":x")), ":" + big + "\n");
     EXPECT_EQ(PlatformRecorder::zlog_calls().back().text, std::string(1023, 'x'));
+    PlatformRecorder::fail_formatter();  // writes nothing: the text handed over is empty
+    flushed_output([] { report_error(); });
+    EXPECT_EQ(PlatformRecorder::zlog_calls().back().text, "");
+    PlatformRecorder::reset();
 }
 
 TEST(Report, NoticeAssertionAndStartUpTraceFollowTheirOwnSwitch) {

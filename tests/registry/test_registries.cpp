@@ -1,6 +1,8 @@
 // Capture and counter registries: what they share as typed step tables logged against registry/ data files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <future>
@@ -12,6 +14,7 @@
 
 #include "fpss_test.h"
 #include "libss_fp_pub.h"
+#include "registry/lookup_cache.h"
 #include "registry_fixture.h"
 #include "ss_fp_mem.h"
 #include "ss_fp_report.h"
@@ -165,7 +168,8 @@ TEST(RegistryEntries, DumpResetAndEnableByModule) {
         [] { ut_libss_fp_cap_op(3, 7, "ALLx"); }, [] { ut_libss_fp_cap_op(5, 7, nullptr); },
         [] { ut_libss_fp_cap_op(3, 11, nullptr); }, [] { ut_libss_fp_cap_op(3, -1, "g"); },
         [] { ut_libss_fp_cnt_op(3, 0, nullptr, 0); }, [] { ut_libss_fp_cnt_op(3, 10, "h", 0); },
-        [] { ut_libss_fp_cnt_op(9, 4, "g", 1); }, [] { ut_libss_fp_cnt_grp_op(0, "g", 3); },
+        [] { ut_libss_fp_cnt_op(9, 4, "g", 1); }, [] { ut_libss_fp_cnt_op(2, 4, "g", 1); },
+        [] { ut_libss_fp_cnt_grp_op(0, "g", 3); },
         [] { ut_libss_fp_cnt_grp_op(11, "g", 3); }, [] { ut_libss_fp_cnt_grp_op(1, "g", 7); },
         [] { ut_libss_fp_cnt_op(3, 1, "g", 0); },
         [] { ut_libss_fp_cnt_grp_op(1, "g", 2); }, [] { ut_libss_fp_cap_reset_all(); },
@@ -225,4 +229,30 @@ TEST(RegistryCache, KnownNamesNeedNoRegistryLock) {
     worker.join();
     EXPECT_TRUE(done && again.get() == 0) << "the known names waited for the registry lock";
     EXPECT_EQ(Cnt::figures(&cnt, "g", "n") + ", " + Cap::figures(&cap, "g", "n").substr(0, 2), "2 2 enable 0, 2 ");
+}
+
+// A thread may still count as it exits, from a thread-specific destructor that runs after the one that frees
+// its lookup cache: the count lands, and the freed cache's memory (most likely handed out again) is left alone.
+TEST(RegistryCache, CountsFromThreadExitAfterTheCacheIsFreed) {
+    static libss_fp_cnt_hdl_t h;
+    static pthread_key_t key;
+    static bool untouched = false;
+    h = libss_fp_cnt_hdl_t{};
+    ASSERT_EQ(libss_fp_cnt_init_hdl_func(&h), 0);
+    ASSERT_EQ(h.inc(&h, "g", "n"), 0);  // the cache's key exists before this test's key, so its destructor runs first
+    ASSERT_EQ(pthread_key_create(&key,
+                                 [](void *) {
+                                     constexpr size_t kSize = sizeof(fpss::registry::LookupCache);
+                                     auto *reuse = static_cast<unsigned char *>(std::malloc(kSize));
+                                     std::memset(reuse, 0xA5, kSize);
+                                     untouched =
+                                         h.inc(&h, "g", "n") == 0 &&
+                                         std::all_of(reuse, reuse + kSize, [](unsigned char b) { return b == 0xA5; });
+                                     std::free(reuse);
+                                 }),
+              0);
+    std::thread([] { pthread_setspecific(key, &h), h.inc(&h, "g", "n"); }).join();
+    pthread_key_delete(key);
+    EXPECT_TRUE(untouched);
+    EXPECT_EQ(Cnt::figures(&h, "g", "n"), "3 3 enable 0");
 }

@@ -26,6 +26,7 @@ std::atomic<long> g_alloc_calls{0};
 std::mutex g_zlog_mutex;
 std::vector<fpss_test::ZlogCall> g_zlog_calls;
 std::atomic<int> g_snprintf_calls{0};
+std::atomic<bool> g_snprintf_fails{false};
 
 }  // namespace
 
@@ -56,6 +57,7 @@ __attribute__((visibility("default"))) int qxdf_zlog(void *category, const char 
 
 __attribute__((visibility("default"))) int at_snprintf(char *buf, size_t size, const char *format, ...) {
     ++g_snprintf_calls;
+    if (g_snprintf_fails) return -1;
     va_list ap;
     va_start(ap, format);
     int n = vsnprintf(buf, size, format, ap);
@@ -82,7 +84,9 @@ void PlatformRecorder::reset() {
     std::lock_guard<std::mutex> lock(g_zlog_mutex);
     g_zlog_calls.clear();
     g_snprintf_calls = 0;
+    g_snprintf_fails = false;
 }
+void PlatformRecorder::fail_formatter() { g_snprintf_fails = true; }
 std::vector<ZlogCall> PlatformRecorder::zlog_calls() {
     std::lock_guard<std::mutex> lock(g_zlog_mutex);
     return g_zlog_calls;

@@ -55,6 +55,8 @@ class PlatformRecorder {
     static void reset();
     static std::vector<ZlogCall> zlog_calls();
     static int snprintf_calls();
+    // The formatter fails (-1) without writing anything until reset().
+    static void fail_formatter();
     // Every recorded call as "<prefix><func>: <text>", in order.
     static std::string reports(const std::string &prefix = "");
 };
