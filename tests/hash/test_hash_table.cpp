@@ -1,5 +1,6 @@
 // The chained hash table, every case with an identity, a good and a constant hash (collision paths always run).
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -108,6 +109,10 @@ TEST_P(HashTest, FailedAllocationsLeaveNothingBehindAndNoTableIsRefused) {
         EXPECT_EQ(t == nullptr, k <= 3);
         libss_destroy_hash(t);
     });
+    libss_destroy_hash(libss_create_hash(20, kHashes[GetParam()], key_cmp));  // the C library's caches filled
+    const size_t in_use = mallinfo2().uordblks;  // what tables made and destroyed leave: nothing
+    for (int i = 0; i < 64; ++i) libss_destroy_hash(libss_create_hash(20, kHashes[GetParam()], key_cmp));
+    EXPECT_EQ(mallinfo2().uordblks, in_use);
     make(20);
     items_ = {0, 26, 52};
     for (uint32_t &key : items_) EXPECT_EQ(libss_hash_insert_item(h_, &key), 0);

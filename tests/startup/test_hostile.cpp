@@ -82,6 +82,7 @@ TEST_F(Hostile, LogTreeRefusesWhatAnotherUserCouldPrepare) {
     const std::pair<const char *, std::function<void()>> rows[] = {
         {"nothing there", [] {}},
         {"umask 0", [] { umask(0); }},
+        {"umask 077, descriptor 0 free", [&] { umask(077), close(0), made(); }},  // the new files open on 0
         {"/tmp/zlog a link", [&] { link_away(kZlog); }},
         {"the log directory a link", [&] { fs::create_directory(kZlog), link_away(kLogDir); }},
         {"/tmp/zlog of another user",
@@ -132,6 +133,7 @@ TEST_F(Hostile, LogTreeRefusesWhatAnotherUserCouldPrepare) {
         fp_debug_file_close();
         umask(022);
     }
+    if (fcntl(0, F_GETFD) == -1) EXPECT_EQ(open("/dev/null", O_RDONLY), 0);
     EXPECT_TRUE(golden_outside("startup/hostile_tree.txt", log));
 }
 
@@ -237,7 +239,12 @@ TEST_F(Hostile, FileSizeLimitNeverKillsNorTears) {
         bool ok = setrlimit(RLIMIT_FSIZE, &limit) == 0;
         for (int n = 1; n <= 20; ++n) ok = numbered(n, 500) == 0 && ok;
         ok = ok && whole_lines(kLog, 37, line) && whole_lines(kLog1, 37, line);
-        return ok && (read_file(kLog) + read_file(kLog1)).find("20:x") != std::string::npos;
+        ok = ok && (read_file(kLog) + read_file(kLog1)).find("20:x") != std::string::npos;
+        // A file size signal the host holds back and has pending is still pending after a line.
+        sigset_t xfsz, pending;
+        sigemptyset(&xfsz), sigaddset(&xfsz, SIGXFSZ);
+        ok = ok && pthread_sigmask(SIG_BLOCK, &xfsz, nullptr) == 0 && raise(SIGXFSZ) == 0 && numbered(21, 500) == 0;
+        return ok && sigpending(&pending) == 0 && sigismember(&pending, SIGXFSZ) == 1;
     };
     // _exit: exit handlers of the child (a coverage dump) would meet the file size limit too.
     EXPECT_EXIT(_exit(twenty_lines() ? 0 : 1), testing::ExitedWithCode(0), "");
