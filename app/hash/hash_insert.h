@@ -1,6 +1,7 @@
-// The chained hash table's operations for the library's own callers: direct
-// calls, and an insertion that hands its chain-length warning back instead of
-// printing it, for callers that insert under a lock and print after it.
+// The chained hash table's operations for the library's own callers: the
+// bucket index, the removal of a link a caller found itself, and an insertion
+// that hands its chain-length warning back instead of printing it, for
+// callers that insert under a lock and print after it.
 #ifndef FPSS_HASH_HASH_INSERT_H
 #define FPSS_HASH_HASH_INSERT_H
 
@@ -45,6 +46,9 @@ struct HashWarning {
 // libss_hash_insert_item() without its print: the warning, if any, is stored
 // in '*warning'. Same results.
 int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning);
+
+// Takes 'node', a link of bucket 'b', out of the table and frees it.
+void hash_remove_link(libss_hash_t *hash, uint32_t b, libss_hash_node_t *node);
 
 // Prints the warning the insertion would have printed (nothing when none).
 void print_bucket_warning(const HashWarning &warning);

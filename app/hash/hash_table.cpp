@@ -86,6 +86,13 @@ int hash_insert_quiet(libss_hash_t *hash, void *item, HashWarning *warning) {
     return 0;
 }
 
+void hash_remove_link(libss_hash_t *hash, uint32_t b, libss_hash_node_t *node) {
+    list_del(&node->link);
+    hash->bucket_num[b]--;
+    hash->item_num--;
+    sys_free(node);
+}
+
 void print_bucket_warning(const HashWarning &warning) {
     if (warning.hash == nullptr) return;
     std::printf("hash :%p bucket[%d] warning %d cur:%d \n", static_cast<const void *>(warning.hash),
@@ -143,11 +150,7 @@ void libss_hash_del_item(libss_hash_t *hash, void *key) {
     if (hash == nullptr) return;
     uint32_t b = bucket_of(hash, key);
     libss_hash_node_t *node = find_node(hash, b, key);
-    if (node == nullptr) return;
-    fpss::list_del(&node->link);
-    hash->bucket_num[b]--;
-    hash->item_num--;
-    fpss::sys_free(node);
+    if (node != nullptr) fpss::hash_remove_link(hash, b, node);
 }
 
 void *libss_hash_find_item(libss_hash_t *hash, void *key) {

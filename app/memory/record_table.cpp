@@ -231,10 +231,8 @@ void ss_fp_mem_info_hash_remove(const ss_fp_mem_info_t *key) {
 }
 
 ss_fp_mem_info_t *ss_fp_mem_info_hash_find(const ss_fp_mem_info_t *key) {
-    ss_fp_mem_info_hash_t *t = ss_fp_mem_info_list;
-    if (t == nullptr || key == nullptr) return nullptr;
-    uint32_t i = find_slot(t, key);
-    return i == t->slot_count ? nullptr : t->slots[i];
+    uint32_t slot = 0;
+    return key == nullptr ? nullptr : mem_table_find(key, &slot);
 }
 
 int ss_fp_mem_info_hash_traverse_with_index(ss_fp_mem_info_op_func_t func, uint32_t start, uint32_t num, void *arg) {

@@ -12,7 +12,6 @@
 #include "core/locks.h"
 #include "core/report.h"
 #include "core/stdout.h"
-#include "core/sysalloc.h"
 #include "hash/hash_insert.h"
 #include "memory/mem_stats.h"
 #include "ss_fp_mem.h"
@@ -90,8 +89,8 @@ struct Ids {
 
     // The table's own walk, with this side's hash and comparison inlined:
     // both tables of a handle are made here, with these callbacks.
-    static libss_hash_node_t *find_link_locked(libss_hash_t *t, uint32_t id) {
-        ss_fp_list_t *head = &t->buckets[bucket_index(t, id)];
+    static libss_hash_node_t *find_link_locked(libss_hash_t *t, uint32_t b, uint32_t id) {
+        ss_fp_list_t *head = &t->buckets[b];
         for (ss_fp_list_t *l = head->next; l != head; l = l->next) {
             auto *link = reinterpret_cast<libss_hash_node_t *>(l);
             if (S::key(static_cast<Node *>(link->item)) == id) return link;
@@ -100,19 +99,16 @@ struct Ids {
     }
 
     static Node *find_locked(Hdl *h, uint32_t id) {
-        libss_hash_node_t *link = find_link_locked(S::table(h), id);
+        libss_hash_t *t = S::table(h);
+        libss_hash_node_t *link = find_link_locked(t, bucket_index(t, id), id);
         return link != nullptr ? static_cast<Node *>(link->item) : nullptr;
     }
 
     // Takes 'node' out of its table: libss_hash_del_item() by its key.
     static void unlink_locked(Hdl *h, Node *node) {
         libss_hash_t *t = S::table(h);
-        libss_hash_node_t *link = find_link_locked(t, S::key(node));
-        if (link == nullptr) return;
-        list_del(&link->link);
-        t->bucket_num[bucket_index(t, S::key(node))]--;
-        t->item_num--;
-        sys_free(link);
+        const uint32_t b = bucket_index(t, S::key(node));
+        if (libss_hash_node_t *link = find_link_locked(t, b, S::key(node))) hash_remove_link(t, b, link);
     }
 
     // The node of 'id', or null with the miss noticed as 'func'.

@@ -75,6 +75,19 @@ inline void silence_stdout() {
     if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
 }
 
+// The entry points of a target that runs one of 'cases' per input, with
+// standard output silenced.
+#define FPSS_FUZZ_ONE_OF(cases)                                               \
+    extern "C" int LLVMFuzzerInitialize(int *, char ***) {                    \
+        ::fuzz::silence_stdout();                                             \
+        return 0;                                                             \
+    }                                                                         \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) { \
+        FuzzedDataProvider in(data, size);                                    \
+        ::fuzz::run_one_of(cases, in);                                        \
+        return 0;                                                             \
+    }
+
 [[noreturn]] inline void fail(const char *what, const char *file, int line) {
     std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, what);
     std::abort();

@@ -51,13 +51,4 @@ void (*const kCases[])(FuzzedDataProvider &) = {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz::silence_stdout();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    FuzzedDataProvider in(data, size);
-    fuzz::run_one_of(kCases, in);
-    return 0;
-}
+FPSS_FUZZ_ONE_OF(kCases)
